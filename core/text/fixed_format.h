@@ -1,0 +1,67 @@
+// Fixed-column records, in the column notation nX, Iw, Fw.d, Ew.d (with or
+// without the scale factor 1P), Aw and literals.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "text/line_source.h"
+
+namespace zelpra {
+
+// ---- Output ----------------------------------------------------------------
+// Numbers are rounded to nearest (ties to even) from their exact binary
+// value, as printf does.  A value that does not fit its field, or is not
+// finite, is written as a row of asterisks as wide as the field, and the rest
+// of the record is written as usual.
+class FixedRecord {
+ public:
+  FixedRecord& lit(std::string_view text);               // 'text'
+  FixedRecord& X(int n);                                  // nX
+  FixedRecord& I(int32_t value, int w);                   // Iw
+  FixedRecord& F(float value, int w, int d);              // Fw.d
+  FixedRecord& E(float value, int w, int d);              // Ew.d:    0.ddddE+xx
+  FixedRecord& PE(float value, int w, int d);             // 1P,Ew.d: d.ddddE+xx
+  FixedRecord& A(std::string_view text, int w);           // Aw
+
+  // False when any numeric field was written as asterisks.
+  bool fits() const { return fits_; }
+  // The record without its line end.
+  const std::string& str() const { return text_; }
+  // The record with its line end.
+  std::string line() const { return text_ + "\n"; }
+
+ private:
+  void field(const std::string& digits, int w);
+  std::string text_;
+  bool fits_ = true;
+};
+
+// ---- Input -----------------------------------------------------------------
+// The `width` columns of `line` starting at 1-based column `first`; columns
+// beyond the end of the line read as blanks.
+std::string column_field(std::string_view line, int first, int width);
+
+// An Iw field.  Blanks anywhere are passed over and an all-blank field is 0;
+// an optional sign, then digits.  False for any other character or a value
+// beyond 32 bits (the conversion error 64).
+bool parse_int_field(std::string_view field, int32_t& value);
+
+// An Fw.d or Ew.d field.  Blanks anywhere are passed over and an all-blank
+// field is 0.  Optional sign, digits with an optional point, an optional
+// exponent (E, e, D or d with an optional sign and digits, or a sign and
+// digits alone as in 1.0+05).  Without a point the last d digits are
+// decimals; `scale_1p` divides by 10 a value without an exponent.  The
+// digits are converted once, directly to the nearest 32-bit real.  A mantissa
+// with no digit reads as 0; false for an exponent without digits, any other
+// character, or a value beyond the 32-bit range.
+bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value);
+
+// The same, reading the field at (first, width) of `line`; a field that does
+// not convert ends the run with the fatal error 64 of `source`.
+int32_t read_int_field(const LineSource& source, std::string_view line, int first, int width);
+float read_real_field(const LineSource& source, std::string_view line, int first, int width,
+                      int d, bool scale_1p = false);
+
+}  // namespace zelpra

@@ -1,0 +1,77 @@
+#include "text/run_end.h"
+
+#include <cstdio>
+#include <iostream>
+#include <utility>
+
+#include "text/list_output.h"
+
+namespace zelpra {
+
+std::string io_error_message(int error, int unit, std::string_view file) {
+  const char* what = "input/output error";
+  switch (error) {
+    case kPermissionDenied: what = "permission to access file denied"; break;
+    case kEndOfFile: what = "end-of-file during read"; break;
+    case kFileNotFound: what = "file not found"; break;
+    case kOpenFailure: what = "open failure"; break;
+    case kWriteError: what = "error during write"; break;
+    case kReadError: what = "error during read"; break;
+    case kSyntaxError: what = "list-directed I/O syntax error"; break;
+    case kConversionError: what = "input conversion error"; break;
+    default: break;
+  }
+  std::string msg = what;
+  msg += ", unit ";
+  msg += std::to_string(unit);
+  msg += ", file ";
+  msg += file;
+  return msg;
+}
+
+std::string RunEnd::stderr_line(std::string_view tool) const {
+  if (io_error == 0) return {};
+  std::string line(tool);
+  line += ": severe (";
+  line += std::to_string(io_error);
+  line += "): ";
+  line += io_error_message(io_error, unit, file);
+  line += "\n";
+  return line;
+}
+
+void refuse(std::string text) {
+  RunEnd end;
+  end.status = kRefusalStatus;
+  end.out = std::move(text);
+  throw end;
+}
+
+void fatal_io(int error, int unit, std::string file) {
+  RunEnd end;
+  end.status = error & 0xFF;
+  end.io_error = error;
+  end.unit = unit;
+  end.file = std::move(file);
+  throw end;
+}
+
+int run_tool(const char* tool, void (*body)()) {
+  int status = 0;
+  std::string err;
+  try {
+    body();
+  } catch (const RunEnd& end) {
+    out() << end.out;
+    err = end.stderr_line(tool);
+    status = end.status;
+  }
+  out().flush();
+  if (!err.empty()) {
+    std::cerr << err;
+    std::cerr.flush();
+  }
+  return status;
+}
+
+}  // namespace zelpra

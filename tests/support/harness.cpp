@@ -1,0 +1,153 @@
+#include "harness.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace zelpra::test {
+
+namespace fs = std::filesystem;
+
+ScratchDir::ScratchDir() {
+  std::string tmpl = (fs::temp_directory_path() / "zelpra-test-XXXXXX").string();
+  std::vector<char> buf(tmpl.begin(), tmpl.end());
+  buf.push_back('\0');
+  if (mkdtemp(buf.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = buf.data();
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  // Give back write permission that a test may have taken away.
+  for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::end(it);
+       it.increment(ec)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+void ScratchDir::write(const std::string& relative, const std::string& content) const {
+  fs::path p = fs::path(path_) / relative;
+  fs::create_directories(p.parent_path());
+  std::ofstream f(p, std::ios::binary | std::ios::trunc);
+  f << content;
+  if (!f) throw std::runtime_error("cannot write " + p.string());
+}
+
+std::string ScratchDir::read(const std::string& relative) const {
+  std::ifstream f(fs::path(path_) / relative, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+bool ScratchDir::exists(const std::string& relative) const {
+  return fs::exists(fs::path(path_) / relative);
+}
+
+std::string tool_path(const std::string& tool) { return std::string(ZELPRA_BIN_DIR) + "/" + tool; }
+
+namespace {
+
+std::string slurp_fd(int fd) {
+  std::string s;
+  lseek(fd, 0, SEEK_SET);
+  char buf[4096];
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<size_t>(n));
+  return s;
+}
+
+int temp_fd(const std::string& content) {
+  char name[] = "/tmp/zelpra-io-XXXXXX";
+  int fd = mkstemp(name);
+  if (fd < 0) throw std::runtime_error("mkstemp failed");
+  unlink(name);
+  size_t off = 0;
+  while (off < content.size()) {
+    ssize_t n = write(fd, content.data() + off, content.size() - off);
+    if (n <= 0) throw std::runtime_error("write failed");
+    off += static_cast<size_t>(n);
+  }
+  lseek(fd, 0, SEEK_SET);
+  return fd;
+}
+
+}  // namespace
+
+RunResult run_tool(const std::string& tool, const std::string& workdir, const RunOptions& options) {
+  // The child's environment: ours, without ZELPRA_DIR, with the changes asked for.
+  std::map<std::string, std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    std::string kv = *e;
+    auto eq = kv.find('=');
+    if (eq == std::string::npos) continue;
+    env[kv.substr(0, eq)] = kv.substr(eq + 1);
+  }
+  env.erase("ZELPRA_DIR");
+  for (const auto& [k, v] : options.env) {
+    if (v) env[k] = *v; else env.erase(k);
+  }
+  std::vector<std::string> env_strings;
+  for (const auto& [k, v] : env) env_strings.push_back(k + "=" + v);
+  std::vector<char*> envp;
+  for (auto& s : env_strings) envp.push_back(s.data());
+  envp.push_back(nullptr);
+
+  std::string path = tool_path(tool);
+  int in_fd = options.close_stdin ? -1 : temp_fd(options.stdin_text);
+  int out_fd = temp_fd("");
+  int err_fd = temp_fd("");
+
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    if (chdir(workdir.c_str()) != 0) _exit(127);
+    if (in_fd >= 0) dup2(in_fd, 0); else close(0);
+    dup2(out_fd, 1);
+    dup2(err_fd, 2);
+    char* argv[] = {path.data(), nullptr};
+    execve(path.c_str(), argv, envp.data());
+    _exit(127);
+  }
+  int wstatus = 0;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeout_seconds);
+  for (;;) {
+    pid_t r = waitpid(pid, &wstatus, WNOHANG);
+    if (r == pid) break;
+    if (r < 0 && errno != EINTR) throw std::runtime_error("waitpid failed");
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &wstatus, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  RunResult result;
+  if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
+  else if (WIFSIGNALED(wstatus)) result.status = 128 + WTERMSIG(wstatus);
+  result.out = slurp_fd(out_fd);
+  result.err = slurp_fd(err_fd);
+  if (in_fd >= 0) close(in_fd);
+  close(out_fd);
+  close(err_fd);
+  return result;
+}
+
+}  // namespace zelpra::test

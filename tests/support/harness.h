@@ -1,0 +1,52 @@
+// End-to-end test support: run a real program of the package in a scratch
+// working directory and capture what it printed.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace zelpra::test {
+
+// A fresh temporary directory, removed with everything in it at the end.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  // `relative` may name sub-directories; they are created as needed.
+  void write(const std::string& relative, const std::string& content) const;
+  std::string read(const std::string& relative) const;
+  bool exists(const std::string& relative) const;
+  std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+
+ private:
+  std::string path_;
+};
+
+struct RunResult {
+  int status = -1;  // exit status; 128 + signal number when killed by a signal
+  std::string out;
+  std::string err;
+};
+
+struct RunOptions {
+  std::string stdin_text;          // what standard input holds
+  bool close_stdin = false;        // run with standard input closed
+  // Environment changes: a value sets the variable, std::nullopt removes it.
+  // ZELPRA_DIR is always removed first, so a test sets it explicitly.
+  std::map<std::string, std::optional<std::string>> env;
+  int timeout_seconds = 20;
+};
+
+// Runs build/bin/<tool> with `workdir` as its working directory.
+RunResult run_tool(const std::string& tool, const std::string& workdir,
+                   const RunOptions& options = {});
+
+// The full path of a program of the package.
+std::string tool_path(const std::string& tool);
+
+}  // namespace zelpra::test
