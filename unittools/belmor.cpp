@@ -1,0 +1,49 @@
+// belmor: integrates the current spectrum over its bins, the sum of the bin
+// width times the bin value, and prints the total with its unit.  It never
+// writes spectra.tmp.
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+#include "spectrum_file.h"
+#include "text/fixed_format.h"
+#include "text/list_output.h"
+#include "text/run_end.h"
+
+namespace zelpra {
+
+void INTEGRATE() {
+  UnitFlags iu{};
+  READ_SPECTRUM(iu);
+
+  // The running sum stays in double precision; the integral is rounded once.
+  double sum = 0.0;
+  const int nbin = std::min(SPECTRUM.nbin, kMaxBins);
+  for (int i = 0; i < nbin; ++i) sum += static_cast<double>(SPECTRUM.de) * SPECTRUM.phi[i];
+  const float integral = static_cast<float>(sum);
+
+  // Each flag is compared with 1 only.
+  std::string_view unit;
+  if (iu[0] == 1) {
+    unit = iu[1] == 1 ? " photons/mAs-sr" : " photons/mAs-cm^2";
+  } else {
+    unit = iu[1] == 1 ? " ergs/mAs-sr" : " ergs/mAs-cm^2";
+  }
+
+  // ('Integral of this spectra = ',1P,E13.4) and the unit text.  A sum beyond
+  // the 32-bit range prints Infinity right-aligned in the 13 columns.
+  FixedRecord line;
+  line.lit("Integral of this spectra = ");
+  if (std::isinf(integral)) {
+    const std::string_view word = integral > 0 ? "Infinity" : "-Infinity";
+    line.X(13 - static_cast<int>(word.size())).lit(word);
+  } else {
+    line.PE(integral, 13, 4);
+  }
+  line.lit(unit);
+  out() << line.line();
+}
+
+}  // namespace zelpra
+
+int main() { return zelpra::run_tool("belmor", zelpra::INTEGRATE); }

@@ -1,0 +1,40 @@
+// brask: converts a spectrum given per cm2 at the distance dist into the
+// same spectrum per steradian.  Every bin value is multiplied by dist squared
+// (cm2 per steradian), the distance becomes 0.0 and the second unit flag 1.
+#include <algorithm>
+
+#include "spectrum_file.h"
+#include "spectrum_writer.h"
+#include "text/list_output.h"
+#include "text/run_end.h"
+
+namespace zelpra {
+
+void TO_PER_SR() {
+  UnitFlags iu{};
+  READ_SPECTRUM(iu);
+
+  if (iu[1] == 1) {
+    refuse(list_text_line("ERROR in brask:  spectrum already in /sr. ") +
+           list_text_line("Aborting."));
+  }
+  // A per-cm2 spectrum at distance 0 would silently become all zeros.
+  if (SPECTRUM.dist == 0.0f) {
+    refuse(list_text_line("ERROR in brask:  distance is 0 for a /cm^2 spectrum") +
+           list_text_line("Aborting."));
+  }
+  iu[1] = 1;
+
+  const double dist = SPECTRUM.dist;
+  const int nbin = std::min(SPECTRUM.nbin, kMaxBins);
+  for (int i = 0; i < nbin; ++i) {
+    SPECTRUM.phi[i] = static_cast<float>(static_cast<double>(SPECTRUM.phi[i]) * dist * dist);
+  }
+  SPECTRUM.dist = 0.0f;
+
+  WRITE_SPECTRUM(iu);
+}
+
+}  // namespace zelpra
+
+int main() { return zelpra::run_tool("brask", zelpra::TO_PER_SR); }

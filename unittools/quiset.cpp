@@ -1,0 +1,36 @@
+// quiset: converts the current spectrum from photon fluence to energy
+// fluence.  Every bin value, photons per keV per mAs, becomes ergs per keV per
+// mAs (times the bin energy in keV and 1.602e-9 erg/keV), and spectra.tmp is
+// rewritten with the first unit flag set to 2.
+#include <algorithm>
+
+#include "spectrum_file.h"
+#include "spectrum_writer.h"
+#include "text/list_output.h"
+#include "text/run_end.h"
+
+namespace zelpra {
+
+void TO_ENERGY() {
+  UnitFlags iu{};
+  READ_SPECTRUM(iu);
+
+  if (iu[0] == 2) {
+    refuse(list_text_line("ERROR in quiset:  spectrum already in ergs.") +
+           list_text_line("Aborting."));
+  }
+  iu[0] = 2;
+
+  const double erg_per_kev = 1.602e-9f;
+  const int nbin = std::min(SPECTRUM.nbin, kMaxBins);
+  for (int i = 0; i < nbin; ++i) {
+    SPECTRUM.phi[i] =
+        static_cast<float>(static_cast<double>(SPECTRUM.phi[i]) * SPECTRUM.ebin[i] * erg_per_kev);
+  }
+
+  WRITE_SPECTRUM(iu);
+}
+
+}  // namespace zelpra
+
+int main() { return zelpra::run_tool("quiset", zelpra::TO_ENERGY); }
