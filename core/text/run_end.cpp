@@ -1,5 +1,8 @@
 #include "text/run_end.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <iostream>
 #include <utility>
@@ -57,6 +60,15 @@ void fatal_io(int error, int unit, std::string file) {
 }
 
 int run_tool(const char* tool, void (*body)()) {
+  // A standard stream that the caller closed is opened on /dev/null, so that
+  // no file the tool opens later takes its place: a closed standard input
+  // then reads as an empty one.
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) == -1) {
+      int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+      if (opened >= 0 && opened != fd) close(opened);
+    }
+  }
   int status = 0;
   std::string err;
   try {

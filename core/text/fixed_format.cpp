@@ -1,0 +1,241 @@
+#include "text/fixed_format.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "text/decimal.h"
+#include "text/run_end.h"
+
+namespace zelpra {
+
+// ---- Output ----------------------------------------------------------------
+
+namespace {
+
+std::string printf_float(const char* format, int precision, float value) {
+  char buf[96];
+  std::snprintf(buf, sizeof buf, format, precision, static_cast<double>(value));
+  return buf;
+}
+
+// The exponent part "E+xx" of printf's %E output, and the mantissa before it.
+void split_exponent(const std::string& s, std::string& mantissa, int& exponent) {
+  std::size_t e = s.find('E');
+  mantissa = s.substr(0, e);
+  exponent = std::atoi(s.c_str() + e + 1);
+}
+
+std::string exponent_text(int exponent) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  return buf;
+}
+
+// Drops the 0 before the point ("0.5" -> ".5", "-0.5" -> "-.5") where the
+// field is otherwise too narrow.
+void drop_leading_zero_if_needed(std::string& s, int w) {
+  if (static_cast<int>(s.size()) <= w) return;
+  std::size_t zero = (s[0] == '-') ? 1 : 0;
+  if (s.size() > zero + 1 && s[zero] == '0' && s[zero + 1] == '.') s.erase(zero, 1);
+}
+
+}  // namespace
+
+void FixedRecord::field(const std::string& digits, int w) {
+  if (w <= 0) return;
+  if (static_cast<int>(digits.size()) > w) {
+    text_.append(static_cast<std::size_t>(w), '*');
+    fits_ = false;
+    return;
+  }
+  text_.append(static_cast<std::size_t>(w) - digits.size(), ' ');
+  text_ += digits;
+}
+
+FixedRecord& FixedRecord::lit(std::string_view text) {
+  text_ += text;
+  return *this;
+}
+
+FixedRecord& FixedRecord::X(int n) {
+  if (n > 0) text_.append(static_cast<std::size_t>(n), ' ');
+  return *this;
+}
+
+FixedRecord& FixedRecord::I(int32_t value, int w) {
+  field(std::to_string(value), w);
+  return *this;
+}
+
+FixedRecord& FixedRecord::F(float value, int w, int d) {
+  if (!std::isfinite(value)) {
+    field(std::string(static_cast<std::size_t>(w) + 1, '*'), w);
+    return *this;
+  }
+  std::string s = printf_float("%.*f", d, value);
+  if (d == 0) s += '.';
+  drop_leading_zero_if_needed(s, w);
+  field(s, w);
+  return *this;
+}
+
+FixedRecord& FixedRecord::E(float value, int w, int d) {
+  if (!std::isfinite(value) || d < 1) {
+    field(std::string(static_cast<std::size_t>(w) + 1, '*'), w);
+    return *this;
+  }
+  // 0.d1d2...dd times 10**(x+1), from printf's d1.d2...dd times 10**x.
+  std::string mantissa;
+  int exponent = 0;
+  split_exponent(printf_float("%.*E", d - 1, value), mantissa, exponent);
+  std::string sign;
+  if (mantissa[0] == '-') {
+    sign = "-";
+    mantissa.erase(0, 1);
+  }
+  std::string digits;
+  for (char c : mantissa) {
+    if (c != '.') digits += c;
+  }
+  if (value != 0.0f) exponent += 1;
+  std::string s = sign + "0." + digits + exponent_text(exponent);
+  drop_leading_zero_if_needed(s, w);
+  field(s, w);
+  return *this;
+}
+
+FixedRecord& FixedRecord::PE(float value, int w, int d) {
+  if (!std::isfinite(value)) {
+    field(std::string(static_cast<std::size_t>(w) + 1, '*'), w);
+    return *this;
+  }
+  std::string mantissa;
+  int exponent = 0;
+  split_exponent(printf_float("%.*E", d, value), mantissa, exponent);
+  if (d == 0) mantissa += '.';
+  field(mantissa + exponent_text(exponent), w);
+  return *this;
+}
+
+FixedRecord& FixedRecord::A(std::string_view text, int w) {
+  if (w <= 0) return *this;
+  std::size_t width = static_cast<std::size_t>(w);
+  if (text.size() >= width) {
+    text_ += text.substr(0, width);
+  } else {
+    text_.append(width - text.size(), ' ');
+    text_ += text;
+  }
+  return *this;
+}
+
+// ---- Input -----------------------------------------------------------------
+
+std::string column_field(std::string_view line, int first, int width) {
+  std::string field(static_cast<std::size_t>(width > 0 ? width : 0), ' ');
+  if (first < 1 || width <= 0) return field;
+  std::size_t start = static_cast<std::size_t>(first - 1);
+  for (std::size_t k = 0; k < field.size() && start + k < line.size(); ++k) field[k] = line[start + k];
+  return field;
+}
+
+namespace {
+
+std::string without_blanks(std::string_view field) {
+  std::string s;
+  for (char c : field) {
+    if (c != ' ') s += c;
+  }
+  return s;
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads digits into a saturated exponent value.
+int64_t saturated_add_digit(int64_t v, char c) {
+  if (v > 100000000000LL) return v;
+  return v * 10 + (c - '0');
+}
+
+}  // namespace
+
+bool parse_int_field(std::string_view field, int32_t& value) {
+  std::string s = without_blanks(field);
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  int64_t v = 0;
+  for (; i < s.size(); ++i) {
+    if (!is_digit(s[i])) return false;
+    v = v * 10 + (s[i] - '0');
+    if (v > 2147483648LL) return false;
+  }
+  if (negative) v = -v;
+  if (v > 2147483647LL || v < -2147483648LL) return false;
+  value = static_cast<int32_t>(v);
+  return true;
+}
+
+bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value) {
+  std::string s = without_blanks(field);
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  std::string digits;
+  bool point = false;
+  int64_t decimals = 0;
+  for (; i < s.size(); ++i) {
+    char c = s[i];
+    if (is_digit(c)) {
+      digits += c;
+      if (point) ++decimals;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  bool has_exponent = false;
+  int64_t exponent = 0;
+  if (i < s.size()) {
+    char c = s[i];
+    if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+      ++i;
+    } else if (c != '+' && c != '-') {
+      return false;
+    }
+    bool exp_negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) exp_negative = s[i++] == '-';
+    std::size_t exp_start = i;
+    for (; i < s.size() && is_digit(s[i]); ++i) exponent = saturated_add_digit(exponent, s[i]);
+    if (i == exp_start || i != s.size()) return false;
+    if (exp_negative) exponent = -exponent;
+    has_exponent = true;
+  }
+  int64_t exponent10 = point ? -decimals : -static_cast<int64_t>(d);
+  if (has_exponent) {
+    exponent10 += exponent;
+  } else if (scale_1p) {
+    exponent10 -= 1;
+  }
+  return decimal_to_float(negative, digits, exponent10, value) == DecimalStatus::kOk;
+}
+
+int32_t read_int_field(const LineSource& source, std::string_view line, int first, int width) {
+  int32_t value = 0;
+  if (!parse_int_field(column_field(line, first, width), value)) source.fail(kConversionError);
+  return value;
+}
+
+float read_real_field(const LineSource& source, std::string_view line, int first, int width, int d,
+                      bool scale_1p) {
+  float value = 0.0f;
+  if (!parse_real_field(column_field(line, first, width), d, scale_1p, value)) {
+    source.fail(kConversionError);
+  }
+  return value;
+}
+
+}  // namespace zelpra
