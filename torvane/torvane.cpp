@@ -18,8 +18,10 @@
 // the database's log-log air table.  A bin's term is carried in double
 // precision; each running sum is stored as a 32-bit real after every bin.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "data_dir.h"
@@ -38,27 +40,24 @@ namespace zelpra {
 
 namespace {
 
-constexpr float kErgPerKeV = 1.60219e-9f;    // photons per keV bin to ergs
-constexpr float kErgToMilliRoentgen = 0.087643f;  // air-weighted ergs per mR
+constexpr float kErgPerKeV = 1.60219e-9f;          // erg per keV
+constexpr float kErgToMilliRoentgen = 0.087643f;  // erg per gram of air per mR
 constexpr float kLn2 = 0.6931472f;
 constexpr float kKeVPerMeV = 1000.0f;
 
-// log10 of the mass energy-absorption coefficient of air (cm2/g) at e keV,
-// from the 38-point table (log10 of MeV against log10 of cm2/g), as the
-// interpolated 32-bit value.  An energy of 0 or below has no logarithm; such
-// a bin is given no air weight at all (the caller sees it through the flag),
-// and the mixture routine refuses it later in the run.
-bool air_log_coefficient(float e, float& log_mu) {
-  if (e <= 0.0f) return false;
-  const float l = static_cast<float>(std::log10(static_cast<double>(e) / kKeVPerMeV));
-  log_mu = INTERP(ELEMENT_DATA.airle.data(), ELEMENT_DATA.airlm.data(), kAirPoints, l, 2, 4);
-  return true;
-}
-
-// The air weight in cm2/g, unrounded (the exposure sum uses it as is).
+// The air weight at e keV: the mass energy-absorption coefficient of air in
+// cm2/g, 10 raised to the value interpolated in the 38-point table of log10
+// MeV against log10 cm2/g, unrounded (the exposure sum takes it as it is).
+//
+// An energy of 0 or below has no logarithm and no air weight: the bin's
+// weight is not a number, so the exposure of such a spectrum is undefined
+// rather than zero, and the run ends when the mixture routine refuses the bin
+// in the estimate or transmission sum (every run reaches one of them).
 double air_weight(float e) {
-  float log_mu = 0.0f;
-  if (!air_log_coefficient(e, log_mu)) return 0.0;
+  if (e <= 0.0f) return std::numeric_limits<double>::quiet_NaN();
+  const float l = static_cast<float>(std::log10(static_cast<double>(e) / kKeVPerMeV));
+  const float log_mu =
+      INTERP(ELEMENT_DATA.airle.data(), ELEMENT_DATA.airlm.data(), kAirPoints, l, 2, 4);
   return std::pow(10.0, static_cast<double>(log_mu));
 }
 
@@ -78,8 +77,9 @@ double linear_mu(float e) {
 
 // One bin's share of an air-weighted energy sum, with a leading factor f
 // (mu for the estimate, exp(-mu t) for the transmission).  Photon fluence is
-// turned into ergs at 1.60219e-9 erg/keV; the products are taken left to
-// right in this order, each rounded in double precision.
+// turned into ergs at 1.60219e-9 erg/keV.  The products are taken left to
+// right in this order, all in double precision; the term is not rounded to
+// 32 bits before it is added.
 //
 // The exposure sum takes f = 1: its own order, ebin x phi x wair x de x k
 // for photons and wair x phi x de for energies, gives the same doubles, since
@@ -111,11 +111,13 @@ void TORVANE() {
 
   const bool photons = iu[0] == 1;
   const Spectrum& s = SPECTRUM;
+  const int32_t nbin = std::min<int32_t>(s.nbin, kMaxBins);
 
   // Exposure of the unfiltered spectrum.
   float s1 = 0.0f;
-  for (int32_t i = 0; i < s.nbin; ++i) {
-    s1 = add_stored(s1, weighted_term(1.0, photons, s.ebin[i], s.phi[i], air_weight(s.ebin[i]), s.de));
+  for (int32_t i = 0; i < nbin; ++i) {
+    s1 = add_stored(s1, weighted_term(1.0, photons, s.ebin[i], s.phi[i],
+                                      air_weight(s.ebin[i]), s.de));
   }
   const float x0 = static_cast<float>(static_cast<double>(s1) / kErgToMilliRoentgen);
   if (x0 == 0.0f) refuse(list_text_line("ERROR in torvane:  exposure of the spectrum is 0"));
@@ -123,7 +125,7 @@ void TORVANE() {
   // Estimate: ln 2 over the exposure-weighted mean linear coefficient.
   if (hvl == 0.0f) {
     float s2 = 0.0f;
-    for (int32_t i = 0; i < s.nbin; ++i) {
+    for (int32_t i = 0; i < nbin; ++i) {
       const double mu = linear_mu(s.ebin[i]);
       s2 = add_stored(s2, weighted_term(mu, photons, s.ebin[i], s.phi[i],
                                         air_weight_stored(s.ebin[i]), s.de));
@@ -137,7 +139,7 @@ void TORVANE() {
 
   // Exposure behind the layer.
   float s3 = 0.0f;
-  for (int32_t i = 0; i < s.nbin; ++i) {
+  for (int32_t i = 0; i < nbin; ++i) {
     const double mu = linear_mu(s.ebin[i]);
     const double t = std::exp(-(mu * hvl));
     s3 = add_stored(s3, weighted_term(t, photons, s.ebin[i], s.phi[i],

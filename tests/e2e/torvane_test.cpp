@@ -1,0 +1,234 @@
+// torvane end to end: the real program in a scratch working directory with a
+// synthetic database and a one-element material whose coefficients are easy
+// to follow by hand.
+//
+// The material "dense" is atomic number 8 with fraction 1.0 and density
+// 11.35 g/cm3; in the fixture that element has atomic weight 16, flat
+// scattering fits (ln sigma = 0.5 and -1.0 barn) and one photoelectric
+// segment 4e5 / E^3 cm2/g from 1 keV, so mutot runs from about 50 cm2/g at
+// 20 keV to 1.9 cm2/g at 60 keV.  The air table is 38 points at log10 E/MeV
+// = -3 + 0.06 i with log10 mu_en = (40000 - 1500 i + 18 i^2) / 10000, a curve,
+// so the five-point interpolation matters at every bin.
+//
+// The expected result lines were worked out separately, bin by bin, with the
+// same 32-bit rounding points (running sums, L, the stored air weight in the
+// estimate and transmission sums, x0, xt, hvl, trans).  Values 1 and 3 are
+// small on purpose: in exponent form they print 8 significant digits, which
+// shows more of the arithmetic than the fixed form does.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "db_fixture.h"
+#include "harness.h"
+
+namespace zelpra::test {
+namespace {
+
+struct Bin {
+  float e;    // keV
+  float phi;  // per keV and mAs
+};
+
+// spectra.tmp in its written layout: header 80 2.500 1 12.00, the bins, and
+// one history entry (Al, 0.25).
+std::string spectrum_file(int flag1, int flag2, float de, float dist, const std::vector<Bin>& bins) {
+  char buf[128];
+  std::string s = "# kaltrovin: 80   2.500  1   12.00\n";
+  std::snprintf(buf, sizeof buf, "#   %3d  %7.4f  %10.4f\n", static_cast<int>(bins.size()), de, dist);
+  s += buf;
+  std::snprintf(buf, sizeof buf, "#   %2d  %2d  (unit flags)\n", flag1, flag2);
+  s += buf;
+  s += flag1 == 1 ? "#  Energy      #/mAs-cm^2-keV\n" : "#  Energy    ergs/mAs-cm^2-keV\n";
+  for (const Bin& b : bins) {
+    std::snprintf(buf, sizeof buf, "  %7.3f     %13.4E\n", b.e, b.phi);
+    s += buf;
+  }
+  s += "#  Attenuation History:\n";
+  s += "#  1\n";
+  s += "# Al                     2.5000E-01\n";
+  return s;
+}
+
+const std::vector<Bin> kPhotons = {{20, 20}, {30, 16}, {40, 37}, {50, 34}, {60, 66}};
+const std::vector<Bin> kErgs = {
+    {20, 9.8e-8f}, {30, 8.1e-8f}, {40, 9.5e-8f}, {50, 1.7e-8f}, {60, 7.8e-8f}};
+
+std::string photon_spectrum() { return spectrum_file(1, 2, 10.0f, 100.0f, kPhotons); }
+std::string erg_spectrum() { return spectrum_file(2, 2, 10.0f, 100.0f, kErgs); }
+
+class Torvane : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DbFixture db;
+    const int row = 8 - 1;  // atomic number 8
+    db.data.wghts[row] = 16.0f;
+    db.data.sinc[row] = {0.5f, 0.0f, 0.0f, 0.0f};
+    db.data.scoh[row] = {-1.0f, 0.0f, 0.0f, 0.0f};
+    db.data.npe[row] = 1;
+    db.data.pe[row][0] = {1.0f, 0.0f, 0.0f, 400000.0f, 0.0f};
+    for (int i = 0; i < kAirPoints; ++i) {
+      db.data.airle[i] = static_cast<float>((-3000.0 + 60.0 * i) / 1000.0);
+      db.data.airlm[i] = static_cast<float>((40000.0 - 1500.0 * i + 18.0 * i * i) / 10000.0);
+    }
+    db.write(dir_ / "data");
+    dir_.write("data/_materials/dense", "1   one element\n8\n1.0\n11.35\n");
+    dir_.write("data/_materials/dense-half", "1\n8\n0.5\n11.35\n");
+    dir_.write("data/_materials/void", "1\n8\n1.0\n0.0\n");
+  }
+
+  RunResult run(const std::string& spectrum, const std::string& answers) {
+    dir_.write("spectra.tmp", spectrum);
+    RunOptions options;
+    options.stdin_text = answers;
+    options.env["ZELPRA_DIR"] = dir_ / "data";
+    RunResult r = run_tool("torvane", dir_.path(), options);
+    // The tool never writes the spectrum.
+    EXPECT_EQ(dir_.read("spectra.tmp"), spectrum);
+    return r;
+  }
+
+  ScratchDir dir_;
+};
+
+const char kReportHead[] =
+    " # Half Value Layer (HVL) estimage, cm \n"
+    " #    Material: dense-half                              \n"
+    " #    Kaltrovin: 80   2.500  1   12.00\n"
+    " #    Attenuation History:\n"
+    " #        1\n"
+    " #       Al                     2.5000E-01\n"
+    " # HVL estimate:\n"
+    " #   value 1 = HVL in cm\n"
+    " #   value 2 = Transmission thru HVL\n"
+    " #   value 3 = Exposure input to filter in mR/mAs\n";
+
+// The result line alone: value 1 is the estimate when the thickness is 0, -0
+// or left null by a slash, and the given thickness otherwise.
+TEST_F(Torvane, ResultLine) {
+  struct Case {
+    const char* name;
+    std::string spectrum;
+    const char* answers;
+    const char* line;
+  };
+  const std::string one_bin_photons = spectrum_file(1, 1, 5.0f, 0.0f, {{35, 2.0e5f}});
+  const std::string one_bin_ergs = spectrum_file(2, 2, 5.0f, 100.0f, {{35, 4.0e-3f}});
+  const Case cases[] = {
+      {"photons, estimate", photon_spectrum(), "dense\n0\n0\n",
+       "  6.2514264E-03  0.6654842      2.4966707E-02\n"},
+      {"photons, estimate from -0", photon_spectrum(), "dense\n-0.0\n2\n",
+       "  6.2514264E-03  0.6654842      2.4966707E-02\n"},
+      {"photons, estimate from a null thickness", photon_spectrum(), "dense\n/\n0\n",
+       "  6.2514264E-03  0.6654842      2.4966707E-02\n"},
+      {"photons, given", photon_spectrum(), "dense\n0.005\n0\n",
+       "  4.9999999E-03  0.7054011      2.4966707E-02\n"},
+      {"photons, negative thickness lets more through", photon_spectrum(), "dense\n-0.002\n0\n",
+       " -2.0000001E-03   1.343176      2.4966707E-02\n"},
+      {"photons, 1e-30 is a thickness, not a request", photon_spectrum(), "dense\n1e-30\n0\n",
+       "  1.0000000E-30  0.9999998      2.4966707E-02\n"},
+      {"ergs, estimate", erg_spectrum(), "dense\n0\n0\n",
+       "  2.3200677E-03  0.5752519      1.0276681E-03\n"},
+      {"ergs, given", erg_spectrum(), "dense\n0.005\n0\n",
+       "  4.9999999E-03  0.3919428      1.0276681E-03\n"},
+      // One bin: the estimate is ln 2 over that bin's coefficient, and the
+      // layer lets one half through (per steradian is accepted as it is).
+      {"one photon bin per steradian", one_bin_photons, "dense\n0\n0\n",
+       "  6.4931349E-03  0.5000001       13.73940    \n"},
+      {"one erg bin", one_bin_ergs, "dense\n0\n0\n",
+       "  6.4931354E-03  0.5000000       4.900221    \n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunResult r = run(c.spectrum, c.answers);
+    EXPECT_EQ(r.out, c.line);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+  }
+}
+
+// The report comes after the material step's warning and before the result
+// line, and reads the same for an estimate and for a given thickness.
+TEST_F(Torvane, Report) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"dense-half\n0\n1\n", "  6.2514264E-03  0.6654842      2.4966707E-02\n"},
+      {"dense-half\n0.005\n1\n", "  4.9999999E-03  0.7054011      2.4966707E-02\n"},
+  };
+  for (const auto& [answers, line] : cases) {
+    SCOPED_TRACE(answers);
+    RunResult r = run(photon_spectrum(), answers);
+    EXPECT_EQ(r.out, std::string(" WARNING: one element fw.ne.1\n") + kReportHead + line);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+  }
+}
+
+// Refusals: one message line and status 8, with no report and no result line
+// even when the report was asked for.
+TEST_F(Torvane, Refusals) {
+  struct Case {
+    const char* name;
+    std::string spectrum;
+    const char* answers;
+    const char* out;
+  };
+  const char kNoExposure[] = " ERROR in torvane:  exposure of the spectrum is 0\n";
+  const char kBelowOneKeV[] = " error condition from mu: ierr =  3\n";
+  const Case cases[] = {
+      {"no bins, thickness given", spectrum_file(1, 2, 10.0f, 100.0f, {}), "dense\n0.005\n1\n",
+       kNoExposure},
+      {"every value zero, estimate", spectrum_file(2, 2, 10.0f, 100.0f, {{20, 0}, {30, 0}}),
+       "dense\n0\n1\n", kNoExposure},
+      {"density 0, estimate", photon_spectrum(), "void\n0\n1\n",
+       " ERROR in torvane:  mean attenuation coefficient is 0\n"},
+      {"bin below 1 keV, estimate", spectrum_file(1, 2, 1.0f, 100.0f, {{0.5f, 10}, {20, 29}}),
+       "dense\n0\n1\n", kBelowOneKeV},
+      {"bin below 1 keV, thickness given", spectrum_file(1, 2, 1.0f, 100.0f, {{20, 29}, {0.5f, 10}}),
+       "dense\n0.005\n1\n", kBelowOneKeV},
+      // A bin at 0 keV or below has no air weight; the spectrum's exposure is
+      // then undefined, not zero, and the mixture routine refuses the bin.
+      {"only bin at 0 keV", spectrum_file(1, 2, 1.0f, 100.0f, {{0, 10}}), "dense\n0\n1\n",
+       kBelowOneKeV},
+      {"bin at a negative energy", spectrum_file(2, 2, 1.0f, 100.0f, {{20, 1e-6f}, {-5, 1e-6f}}),
+       "dense\n0.005\n1\n", kBelowOneKeV},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunResult r = run(c.spectrum, c.answers);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 8);
+  }
+}
+
+// A missing material ends the run before the thickness is read: standard
+// input holding the name alone is no fatal error.  Once the material is read,
+// a missing thickness is.
+TEST_F(Torvane, MaterialStepComesBeforeTheThickness) {
+  RunResult r = run(photon_spectrum(), "nosuch\n");
+  EXPECT_EQ(r.out, " ERROR: could not find material file nosuch                                  \n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 8);
+
+  r = run(photon_spectrum(), "dense\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "torvane: severe (24): end-of-file during read, unit 5, file stdin\n");
+  EXPECT_EQ(r.status, 24);
+}
+
+// The data directory is looked up before the spectrum is read.
+TEST(TorvaneStart, UnsetDataDirectoryIsReportedBeforeMissingSpectrum) {
+  ScratchDir dir;
+  RunOptions options;
+  options.stdin_text = "dense\n0\n0\n";
+  RunResult r = run_tool("torvane", dir.path(), options);
+  EXPECT_EQ(r.out, " ERROR: ZELPRA_DIR env. var. not found\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 8);
+}
+
+}  // namespace
+}  // namespace zelpra::test
