@@ -96,6 +96,7 @@ float add_stored(float sum, double term) {
 
 }  // namespace
 
+// TORVANE: the main routine of torvane.
 void TORVANE() {
   UnitFlags iu{};
   std::string matname;
@@ -120,6 +121,7 @@ void TORVANE() {
                                       air_weight(s.ebin[i]), s.de));
   }
   const float x0 = static_cast<float>(static_cast<double>(s1) / kErgToMilliRoentgen);
+  // Both the estimate and the transmission are shares of this exposure.
   if (x0 == 0.0f) refuse(list_text_line("ERROR in torvane:  exposure of the spectrum is 0"));
 
   // Estimate: ln 2 over the exposure-weighted mean linear coefficient.
@@ -130,6 +132,8 @@ void TORVANE() {
       s2 = add_stored(s2, weighted_term(mu, photons, s.ebin[i], s.phi[i],
                                         air_weight_stored(s.ebin[i]), s.de));
     }
+    // The mean coefficient in cm-1 stays in double precision; a material
+    // that attenuates nothing (density 0) has no half-value layer.
     const double mean_mu = (static_cast<double>(s2) / kErgToMilliRoentgen) / x0;
     if (mean_mu == 0.0) {
       refuse(list_text_line("ERROR in torvane:  mean attenuation coefficient is 0"));
