@@ -35,10 +35,12 @@ struct Bin {
 
 // spectra.tmp in its written layout: header 80 2.500 1 12.00, the bins, and
 // one history entry (Al, 0.25).
-std::string spectrum_file(int flag1, int flag2, float de, float dist, const std::vector<Bin>& bins) {
+std::string spectrum_file(int flag1, int flag2, float de, float dist,
+                          const std::vector<Bin>& bins) {
   char buf[128];
   std::string s = "# kaltrovin: 80   2.500  1   12.00\n";
-  std::snprintf(buf, sizeof buf, "#   %3d  %7.4f  %10.4f\n", static_cast<int>(bins.size()), de, dist);
+  std::snprintf(buf, sizeof buf, "#   %3d  %7.4f  %10.4f\n", static_cast<int>(bins.size()), de,
+                dist);
   s += buf;
   std::snprintf(buf, sizeof buf, "#   %2d  %2d  (unit flags)\n", flag1, flag2);
   s += buf;
@@ -186,8 +188,9 @@ TEST_F(Torvane, Refusals) {
        " ERROR in torvane:  mean attenuation coefficient is 0\n"},
       {"bin below 1 keV, estimate", spectrum_file(1, 2, 1.0f, 100.0f, {{0.5f, 10}, {20, 29}}),
        "dense\n0\n1\n", kBelowOneKeV},
-      {"bin below 1 keV, thickness given", spectrum_file(1, 2, 1.0f, 100.0f, {{20, 29}, {0.5f, 10}}),
-       "dense\n0.005\n1\n", kBelowOneKeV},
+      {"bin below 1 keV, thickness given",
+       spectrum_file(1, 2, 1.0f, 100.0f, {{20, 29}, {0.5f, 10}}), "dense\n0.005\n1\n",
+       kBelowOneKeV},
       // A bin at 0 keV or below has no air weight; the spectrum's exposure is
       // then undefined, not zero, and the mixture routine refuses the bin.
       {"only bin at 0 keV", spectrum_file(1, 2, 1.0f, 100.0f, {{0, 10}}), "dense\n0\n1\n",
@@ -209,7 +212,8 @@ TEST_F(Torvane, Refusals) {
 // a missing thickness is.
 TEST_F(Torvane, MaterialStepComesBeforeTheThickness) {
   RunResult r = run(photon_spectrum(), "nosuch\n");
-  EXPECT_EQ(r.out, " ERROR: could not find material file nosuch                                  \n");
+  EXPECT_EQ(r.out,
+            " ERROR: could not find material file nosuch                                  \n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 8);
 
