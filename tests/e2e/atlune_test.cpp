@@ -1,0 +1,231 @@
+// atlune end to end: the real program in a scratch working directory with a
+// synthetic database, a water material and a detector table.
+//
+// Water is hydrogen and oxygen by atom counts (2 and 1); both elements have
+// smooth cubic scattering fits and photoelectric segments of their own (oxygen
+// with an edge at 20 keV).  The detector "sid" has a point every keV from 1
+// to 150 keV with the response E/(E + 30) to four decimals, so a bin at 25.5
+// keV is interpolated and the others hit table points.
+//
+// The expected result lines were worked out separately, bin by bin, in 32-bit
+// arithmetic with the same rounding points (element fits and totals, the
+// mixture sum per element, the detector interpolation, the two running sums
+// and the quotient).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "db_fixture.h"
+#include "harness.h"
+
+namespace zelpra::test {
+namespace {
+
+struct Bin {
+  float e;    // keV
+  float phi;  // per keV and mAs
+};
+
+// spectra.tmp in its written layout, with two history entries.
+std::string spectrum_file(int flag1, int flag2, const std::vector<Bin>& bins) {
+  char buf[128];
+  std::string s = "# kaltrovin: 80   2.500  1   17.00\n";
+  std::snprintf(buf, sizeof buf, "#   %3d  %7.4f  %10.4f\n", static_cast<int>(bins.size()), 10.0,
+                100.0);
+  s += buf;
+  std::snprintf(buf, sizeof buf, "#   %2d  %2d  (unit flags)\n", flag1, flag2);
+  s += buf;
+  s += flag1 == 1 ? "#  Energy      #/mAs-cm^2-keV\n" : "#  Energy    ergs/mAs-cm^2-keV\n";
+  for (const Bin& b : bins) {
+    std::snprintf(buf, sizeof buf, "  %7.3f     %13.4E\n", b.e, b.phi);
+    s += buf;
+  }
+  s += "#  Attenuation History:\n";
+  s += "#  2\n";
+  s += "# Al                     2.5000E-01\n";
+  s += "# Cu filter              1.0000E-02\n";
+  return s;
+}
+
+const std::vector<Bin> kPhotons = {{10, 1.2345E+05f}, {20, 3.4567E+05f}, {25.5f, 2.9876E+05f},
+                                   {30, 2.5E+05f},    {40, 1.1111E+05f}, {50, 4.4E+04f}};
+// The same spectrum as energy fluence: phi E 1.602e-9 to five digits.
+const std::vector<Bin> kErgs = {{10, 1.9777E-03f}, {20, 1.1075E-02f}, {25.5f, 1.2205E-02f},
+                                {30, 1.2015E-02f}, {40, 7.1199E-03f}, {50, 3.5244E-03f}};
+// The photon spectrum times 1000.
+const std::vector<Bin> kScaled = {{10, 1.2345E+08f}, {20, 3.4567E+08f}, {25.5f, 2.9876E+08f},
+                                  {30, 2.5E+08f},    {40, 1.1111E+08f}, {50, 4.4E+07f}};
+
+// A detector table from 1 to 150 keV in steps of 1 keV.
+std::string detector_file(bool dark) {
+  std::string s = "'Silicon diode'\nSID 1.0 150.0 1.0\n  E (keV)   response   other\n";
+  char buf[64];
+  for (int i = 1; i <= 150; ++i) {
+    std::snprintf(buf, sizeof buf, "%d.0 %.4f 0.0\n", i, dark ? 0.0 : i / (i + 30.0));
+    s += buf;
+  }
+  return s;
+}
+
+std::string padded(std::string s, std::size_t n = 40) {
+  s.resize(n, ' ');
+  return s;
+}
+
+std::string report(const std::string& material, const std::string& detector) {
+  return " # Effective attenuation coefficient, cm-1 \n"
+         " #    Material: " + padded(material) + "\n"
+         " #    Detector: " + padded(detector) + "\n"
+         " #    Kaltrovin: 80   2.500  1   17.00\n"
+         " #    Attenuation History:\n"
+         " #        2\n"
+         " #       Al                     2.5000E-01\n"
+         " #       Cu filter              1.0000E-02\n"
+         " # CM-1 =\n";
+}
+
+class Atlune : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DbFixture db;
+    ElementData& d = db.data;
+    d.wghts[0] = 1.008f;
+    d.sinc[0] = {-0.5f, 0.25f, -0.0625f, 0.0078125f};
+    d.scoh[0] = {-3.0f, 0.5f, -0.125f, 0.01f};
+    d.npe[0] = 1;
+    d.pe[0][0] = {1.0f, 0.02f, 0.3f, 0.004f, 0.0001f};
+    d.wghts[7] = 15.999f;
+    d.sinc[7] = {1.2f, 0.1f, -0.05f, 0.003f};
+    d.scoh[7] = {0.5f, 0.3f, -0.2f, 0.02f};
+    d.npe[7] = 2;
+    d.pe[7][0] = {1.0f, 0.5f, 20.0f, 150.0f, 3.0f};
+    d.pe[7][1] = {20.0f, 1.0f, 30.0f, 900.0f, 10.0f};
+    db.write(dir_ / "data");
+    dir_.write("data/_materials/water", "2   water by atom counts\n1 8\n2 1\n1.0\n");
+    dir_.write("data/_materials/dense water", "2\n1 8\n2 1\n2.5\n");
+    dir_.write("data/_materials/short", "2\n1 8\n0.5 0.48\n1.0\n");
+    dir_.write("data/_materials/oxypolonium", "2\n8 84\n0.5 0.5\n9.3\n");
+    dir_.write("data/_detectors/sid", detector_file(false));
+    dir_.write("data/_detectors/dark", detector_file(true));
+    dir_.write("data/_detectors/reversed", "'backwards'\nREV 150.0 1.0 1.0\ncaption\n");
+  }
+
+  RunResult run(const std::string& spectrum, const std::string& answers) {
+    dir_.write("work/spectra.tmp", spectrum);
+    RunOptions options;
+    options.stdin_text = answers;
+    options.env["ZELPRA_DIR"] = dir_ / "data";
+    RunResult result = run_tool("atlune", dir_ / "work", options);
+    // atlune never writes the spectrum back.
+    EXPECT_EQ(dir_.read("work/spectra.tmp"), spectrum);
+    return result;
+  }
+
+  ScratchDir dir_;
+};
+
+struct Case {
+  const char* label;
+  std::vector<Bin> bins;
+  int flag1;
+  int flag2;
+  std::string answers;
+  std::string out;
+  int status;
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.label; }
+
+class AtluneRuns : public Atlune, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(AtluneRuns, PrintsExactly) {
+  const Case& c = GetParam();
+  const RunResult r = run(spectrum_file(c.flag1, c.flag2, c.bins), c.answers);
+  EXPECT_EQ(r.out, c.out);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, c.status);
+}
+
+const std::string kWaterResult = "  0.3168913    \n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, AtluneRuns,
+    ::testing::Values(
+        Case{"result_only", kPhotons, 1, 2, "water\nsid\n0\n", kWaterResult, 0},
+        Case{"report", kPhotons, 1, 2, "water\nsid\n1\n", report("water", "sid") + kWaterResult, 0},
+        Case{"report_quoted_names", kPhotons, 1, 2, "'dense water'\n\"sid\"\n1\n",
+             report("dense water", "sid") + "  0.7922283    \n", 0},
+        Case{"flag_2_no_report", kPhotons, 1, 2, "water\nsid\n2\n", kWaterResult, 0},
+        Case{"flag_minus_1_no_report", kPhotons, 1, 2, "water\nsid\n-1\n", kWaterResult, 0},
+        // Only the first unit flag is looked at, and only 2 converts.
+        Case{"per_steradian", kPhotons, 1, 1, "water\nsid\n0\n", kWaterResult, 0},
+        Case{"flag_3_is_photons", kPhotons, 3, 2, "water\nsid\n0\n", kWaterResult, 0},
+        Case{"flag_0_is_photons", kPhotons, 0, 2, "water\nsid\n0\n", kWaterResult, 0},
+        Case{"energy_fluence", kErgs, 2, 2, "water\nsid\n0\n", "  0.3168911    \n", 0},
+        Case{"scaled_fluence", kScaled, 1, 2, "water\nsid\n0\n", kWaterResult, 0},
+        // The weight-sum warning comes first; the fractions stay as read.
+        Case{"warning_then_result", kPhotons, 1, 2, "short\nsid\n1\n",
+             " WARNING: wtot.ne.1.0 --   0.9800000    \n" + report("short", "sid") +
+                 "  0.4422489    \n",
+             0},
+        Case{"no_bins", {}, 1, 2, "water\nsid\n0\n", "  0.0000000E+00\n", 0},
+        Case{"zero_response", kPhotons, 1, 2, "water\ndark\n0\n", "  0.0000000E+00\n", 0},
+        Case{"reversed_detector_range", kPhotons, 1, 2, "water\nreversed\n0\n",
+             "  0.0000000E+00\n", 0},
+        // A refusal by mu ends the run as a failure, before report and result.
+        Case{"bin_below_1_keV", {{10, 1.0E+05f}, {0.5f, 2.0E+05f}}, 1, 2, "water\nsid\n1\n",
+             " error condition from mu: ierr =  3\n", 8},
+        Case{"untabulated_element", kPhotons, 1, 2, "oxypolonium\nsid\n1\n",
+             " error condition from mu: ierr =  1\n", 8},
+        Case{"missing_material", kPhotons, 1, 2, "glass\nsid\n0\n",
+             " ERROR: could not find material file " + padded("glass") + "\n", 8},
+        Case{"missing_detector", kPhotons, 1, 2, "water\nccd\n0\n",
+             " ERROR: could not find detector file " + padded("ccd") + "\n", 8}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.label); });
+
+// Photons and ergs describe the same spectrum to the five digits of the
+// file, and a constant factor cancels.
+TEST_F(Atlune, UnitsAndScaleDoNotChangeTheResult) {
+  const double photons = std::atof(run(spectrum_file(1, 2, kPhotons), "water\nsid\n0\n").out.c_str());
+  const double ergs = std::atof(run(spectrum_file(2, 2, kErgs), "water\nsid\n0\n").out.c_str());
+  const double scaled = std::atof(run(spectrum_file(1, 1, kScaled), "water\nsid\n0\n").out.c_str());
+  EXPECT_GT(photons, 0.3);
+  EXPECT_NEAR(ergs / photons, 1.0, 2e-5);
+  EXPECT_NEAR(scaled / photons, 1.0, 1e-6);
+}
+
+TEST_F(Atlune, MissingReportFlagIsAFatalEndOfFile) {
+  const RunResult r = run(spectrum_file(1, 2, kPhotons), "water\nsid\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "atlune: severe (24): end-of-file during read, unit 5, file stdin\n");
+  EXPECT_EQ(r.status, 24);
+}
+
+TEST_F(Atlune, ShortDetectorFileIsAFatalEndOfFile) {
+  dir_.write("data/_detectors/cut", "'cut'\nSID 1.0 150.0 1.0\ncaption\n1.0 0.5 0.0\n");
+  const RunResult r = run(spectrum_file(1, 2, kPhotons), "water\ncut\n0\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "atlune: severe (24): end-of-file during read, unit 10, file " +
+                       (dir_ / "data") + "/_detectors/cut\n");
+  EXPECT_EQ(r.status, 24);
+}
+
+TEST_F(Atlune, DataDirectoryAndSpectrumComeFirst) {
+  dir_.write("work/placeholder", "");
+  RunOptions options;
+  options.stdin_text = "water\nsid\n0\n";
+  RunResult r = run_tool("atlune", dir_ / "work", options);
+  EXPECT_EQ(r.out, " ERROR: ZELPRA_DIR env. var. not found\n");
+  EXPECT_EQ(r.status, 8);
+
+  options.env["ZELPRA_DIR"] = dir_ / "data";
+  r = run_tool("atlune", dir_ / "work", options);
+  EXPECT_EQ(r.out, " ERROR: spectra.tmp DOES NOT EXIST: Aborting.\n");
+  EXPECT_EQ(r.status, 8);
+}
+
+}  // namespace
+}  // namespace zelpra::test
