@@ -59,7 +59,10 @@ bool spectrum_text(const Spectrum& s, const UnitFlags& iu, std::string& text) {
   text += "#  Attenuation History:\n";
   add(FixedRecord().lit("# ").I(s.nhist, 2));
   for (int i = 0; i < s.nhist; ++i) {
-    add(FixedRecord().lit("# ").A(s.hname[i], kHistoryNameLength).PE(s.hval[i], 13, 4));
+    // A name is a 20-character text, left-aligned and padded with blanks.
+    std::string name = s.hname[i];
+    name.resize(kHistoryNameLength, ' ');
+    add(FixedRecord().lit("# ").A(name, kHistoryNameLength).PE(s.hval[i], 13, 4));
   }
   return fits;
 }

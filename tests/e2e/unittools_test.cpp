@@ -1,0 +1,453 @@
+// quiset, brask, fendo and belmor, run as programs on a spectra.tmp in a
+// scratch working directory: standard output, standard error, exit status
+// and the rewritten file, byte for byte.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace zelpra::test {
+namespace {
+
+// ---- Fixtures -----------------------------------------------------------------
+
+const std::string kHeader = "# kaltrovin: 80   2.500  1   12.50\n";
+
+// Record 2: nbin 2, de 1.0, and the distance.
+const std::string kAt100 = "#     2   1.0000    100.0000\n";
+const std::string kAt50 = "#     2   1.0000     50.0000\n";
+const std::string kAtMinus50 = "#     2   1.0000    -50.0000\n";
+const std::string kAtMinus100 = "#     2   1.0000   -100.0000\n";
+const std::string kAt0 = "#     2   1.0000      0.0000\n";
+const std::string kAtMinus0 = "#     2   1.0000     -0.0000\n";
+const std::string kNoBinsAt100 = "#     0   1.0000    100.0000\n";
+const std::string kNoBinsAt50 = "#     0   1.0000     50.0000\n";
+const std::string kNoBinsAt0 = "#     0   1.0000      0.0000\n";
+
+// Records 3 and 4 as the writer writes them.
+const std::string kPhotonSr =
+    "#    1   1  (unit flags)\n"
+    "#  Energy       #/mAs-sr-keV\n";
+const std::string kPhotonCm2 =
+    "#    1   2  (unit flags)\n"
+    "#  Energy      #/mAs-cm^2-keV\n";
+const std::string kErgSr =
+    "#    2   1  (unit flags)\n"
+    "#  Energy     ergs/mAs-sr-keV\n";
+const std::string kErgCm2 =
+    "#    2   2  (unit flags)\n"
+    "#  Energy    ergs/mAs-cm^2-keV\n";
+
+// Odd flags as another program may leave them; the caption is not read.
+std::string flags(const std::string& first, const std::string& second) {
+  return "#   " + first + "  " + second + "  (unit flags)\n#  some caption\n";
+}
+
+// The two bins: 1.0E+06 at 50 keV and 2.5E+03 at 51 keV ...
+const std::string kBins =
+    "   50.000        1.0000E+06\n"
+    "   51.000        2.5000E+03\n";
+// ... times the energy and 1.602e-9 erg/keV,
+const std::string kBinsInErgs =
+    "   50.000        8.0100E-02\n"
+    "   51.000        2.0426E-04\n";
+// ... times 100 cm squared,
+const std::string kBinsPerSr =
+    "   50.000        1.0000E+10\n"
+    "   51.000        2.5000E+07\n";
+// ... times (100 / 50) squared,
+const std::string kBinsAt50 =
+    "   50.000        4.0000E+06\n"
+    "   51.000        1.0000E+04\n";
+// ... in ergs and then times 100 cm squared.
+const std::string kBinsInErgsPerSr =
+    "   50.000        8.0100E+02\n"
+    "   51.000        2.0426E+00\n";
+
+const std::string kHistory =
+    "#  Attenuation History:\n"
+    "#  2\n"
+    "# Al 2.5 mm              2.5000E+00\n"
+    "# Cu 0.1 mm, new tube    1.0000E-01\n";
+const std::string kNoHistory =
+    "#  Attenuation History:\n"
+    "#  0\n";
+
+// A photon spectrum per cm2 at 100 cm.
+const std::string kSpectrum = kHeader + kAt100 + kPhotonCm2 + kBins + kHistory;
+
+const std::string kNoFit =
+    " ERROR: value does not fit its field in spectra.tmp\n"
+    " Aborting.\n";
+const std::string kMissing = " ERROR: spectra.tmp DOES NOT EXIST: Aborting.\n";
+
+struct Run {
+  const char* tool;
+  std::string stdin_text;
+};
+
+RunResult run(const ScratchDir& dir, const Run& r) {
+  RunOptions options;
+  options.stdin_text = r.stdin_text;
+  return run_tool(r.tool, dir.path(), options);
+}
+
+// ---- Conversions ----------------------------------------------------------------
+
+struct Conversion {
+  const char* name;
+  Run run;
+  std::string before;
+  std::string after;
+};
+
+void PrintTo(const Conversion& c, std::ostream* os) { *os << c.name; }
+
+class UnitToolConversion : public ::testing::TestWithParam<Conversion> {};
+
+TEST_P(UnitToolConversion, RewritesTheSpectrumSilently) {
+  const Conversion& c = GetParam();
+  ScratchDir dir;
+  dir.write("spectra.tmp", c.before);
+  RunResult r = run(dir, c.run);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(dir.read("spectra.tmp"), c.after);
+}
+
+const Conversion kConversions[] = {
+    // quiset: photons to ergs; the second flag and the distance stay.
+    {"quiset_photons_per_cm2", {"quiset", ""}, kSpectrum,
+     kHeader + kAt100 + kErgCm2 + kBinsInErgs + kHistory},
+    {"quiset_photons_per_sr", {"quiset", ""}, kHeader + kAt0 + kPhotonSr + kBins + kHistory,
+     kHeader + kAt0 + kErgSr + kBinsInErgs + kHistory},
+    {"quiset_flags_0_5", {"quiset", ""}, kHeader + kAt100 + flags(" 0", " 5") + kBins + kHistory,
+     kHeader + kAt100 + kErgCm2 + kBinsInErgs + kHistory},
+    {"quiset_flags_3_1", {"quiset", ""}, kHeader + kAt100 + flags(" 3", " 1") + kBins + kHistory,
+     kHeader + kAt100 + kErgSr + kBinsInErgs + kHistory},
+    {"quiset_no_bins_no_history", {"quiset", ""}, kHeader + kNoBinsAt100 + kPhotonCm2 + kNoHistory,
+     kHeader + kNoBinsAt100 + kErgCm2 + kNoHistory},
+
+    // brask: per cm2 to per steradian; the distance becomes 0.
+    {"brask_photons_per_cm2", {"brask", ""}, kSpectrum,
+     kHeader + kAt0 + kPhotonSr + kBinsPerSr + kHistory},
+    {"brask_energy_flags_2_3", {"brask", ""}, kHeader + kAt100 + flags(" 2", " 3") + kBins + kHistory,
+     kHeader + kAt0 + kErgSr + kBinsPerSr + kHistory},
+    {"brask_flags_5_0", {"brask", ""}, kHeader + kAt100 + flags(" 5", " 0") + kBins + kHistory,
+     kHeader + kAt0 + kErgSr + kBinsPerSr + kHistory},
+    {"brask_negative_distance", {"brask", ""}, kHeader + kAtMinus100 + kPhotonCm2 + kBins + kHistory,
+     kHeader + kAt0 + kPhotonSr + kBinsPerSr + kHistory},
+    {"brask_no_bins_no_history", {"brask", ""}, kHeader + kNoBinsAt100 + kPhotonCm2 + kNoHistory,
+     kHeader + kNoBinsAt0 + kPhotonSr + kNoHistory},
+
+    // fendo: to a new distance by the inverse square; the flags stay.
+    {"fendo_to_50_cm", {"fendo", "50\n"}, kSpectrum,
+     kHeader + kAt50 + kPhotonCm2 + kBinsAt50 + kHistory},
+    {"fendo_to_the_same_distance", {"fendo", "  100.0 , 7\n"}, kSpectrum, kSpectrum},
+    {"fendo_to_minus_50_cm", {"fendo", "-5.0E+01\n"}, kSpectrum,
+     kHeader + kAtMinus50 + kPhotonCm2 + kBinsAt50 + kHistory},
+    {"fendo_energy_per_cm2", {"fendo", "50\n"}, kHeader + kAt100 + kErgCm2 + kBins + kHistory,
+     kHeader + kAt50 + kErgCm2 + kBinsAt50 + kHistory},
+    {"fendo_flags_3_0", {"fendo", "50\n"}, kHeader + kAt100 + flags(" 3", " 0") + kBins + kHistory,
+     kHeader + kAt50 + kErgCm2 + kBinsAt50 + kHistory},
+    {"fendo_no_bins_no_history", {"fendo", "\n\n50\n"},
+     kHeader + kNoBinsAt100 + kPhotonCm2 + kNoHistory,
+     kHeader + kNoBinsAt50 + kPhotonCm2 + kNoHistory},
+};
+
+INSTANTIATE_TEST_SUITE_P(Worked, UnitToolConversion, ::testing::ValuesIn(kConversions),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Refusals and errors: the file stays byte for byte --------------------------
+
+struct Refusal {
+  const char* name;
+  Run run;
+  std::string before;
+  std::string out;
+  std::string err;
+  int status;
+};
+
+void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
+
+class UnitToolRefusal : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(UnitToolRefusal, LeavesTheFileAsItWas) {
+  const Refusal& c = GetParam();
+  ScratchDir dir;
+  dir.write("spectra.tmp", c.before);
+  RunResult r = run(dir, c.run);
+  EXPECT_EQ(r.out, c.out);
+  EXPECT_EQ(r.err, c.err);
+  EXPECT_EQ(r.status, c.status);
+  EXPECT_EQ(dir.read("spectra.tmp"), c.before);
+}
+
+const std::string kInErgs =
+    " ERROR in quiset:  spectrum already in ergs.\n"
+    " Aborting.\n";
+const std::string kAlreadySr =
+    " ERROR in brask:  spectrum already in /sr. \n"
+    " Aborting.\n";
+const std::string kBraskAt0 =
+    " ERROR in brask:  distance is 0 for a /cm^2 spectrum\n"
+    " Aborting.\n";
+const std::string kInputSr =
+    " ERROR in fendo:  input spectrum in /sr. \n"
+    " Aborting.\n";
+const std::string kFendoAt0 =
+    " ERROR in fendo:  distance is 0 for a /cm^2 spectrum\n"
+    " Aborting.\n";
+const std::string kNewDistance0 =
+    " ERROR in fendo:  new distance is 0\n"
+    " Aborting.\n";
+
+// 3.0E+38 per cm2 at 99999 cm is beyond the 32-bit range per steradian.
+const std::string kHugeAtFarDistance =
+    kHeader + "#     1   1.0000  99999.0000\n" + kPhotonCm2 + "   50.000        3.0000E+38\n" +
+    kNoHistory;
+
+const Refusal kRefusals[] = {
+    {"quiset_energy_per_cm2", {"quiset", ""}, kHeader + kAt100 + kErgCm2 + kBins + kHistory,
+     kInErgs, "", 8},
+    {"quiset_energy_per_sr", {"quiset", ""}, kHeader + kAt0 + kErgSr + kBins + kHistory, kInErgs,
+     "", 8},
+
+    {"brask_per_sr", {"brask", ""}, kHeader + kAt0 + kPhotonSr + kBins + kHistory, kAlreadySr, "",
+     8},
+    {"brask_energy_per_sr", {"brask", ""}, kHeader + kAt100 + kErgSr + kBins + kHistory,
+     kAlreadySr, "", 8},
+    {"brask_per_cm2_at_0", {"brask", ""}, kHeader + kAt0 + kPhotonCm2 + kBins + kHistory,
+     kBraskAt0, "", 8},
+    {"brask_per_cm2_at_minus_0", {"brask", ""}, kHeader + kAtMinus0 + kErgCm2 + kBins + kHistory,
+     kBraskAt0, "", 8},
+    {"brask_result_beyond_range", {"brask", ""}, kHugeAtFarDistance, kNoFit, "", 8},
+
+    {"fendo_per_sr", {"fendo", "50\n"}, kHeader + kAt0 + kPhotonSr + kBins + kHistory, kInputSr,
+     "", 8},
+    {"fendo_per_cm2_at_0", {"fendo", "50\n"}, kHeader + kAt0 + kPhotonCm2 + kBins + kHistory,
+     kFendoAt0, "", 8},
+    {"fendo_per_cm2_at_minus_0", {"fendo", "50\n"},
+     kHeader + kAtMinus0 + kPhotonCm2 + kBins + kHistory, kFendoAt0, "", 8},
+    {"fendo_new_distance_0", {"fendo", "0\n"}, kSpectrum, kNewDistance0, "", 8},
+    {"fendo_new_distance_minus_0", {"fendo", "-0.0E+00\n"}, kSpectrum, kNewDistance0, "", 8},
+    {"fendo_new_distance_left_out", {"fendo", "/\n"}, kSpectrum, kNewDistance0, "", 8},
+    {"fendo_new_distance_100000", {"fendo", "100000\n"}, kSpectrum, kNoFit, "", 8},
+    {"fendo_new_distance_minus_10000", {"fendo", "-10000\n"}, kSpectrum, kNoFit, "", 8},
+    {"fendo_new_distance_tiny", {"fendo", "1.0E-20\n"}, kSpectrum, kNoFit, "", 8},
+    {"fendo_no_answer", {"fendo", ""}, kSpectrum, "",
+     "fendo: severe (24): end-of-file during read, unit 5, file stdin\n", 24},
+    {"fendo_answer_not_a_number", {"fendo", "fifty\n"}, kSpectrum, "",
+     "fendo: severe (59): list-directed I/O syntax error, unit 5, file stdin\n", 59},
+};
+
+INSTANTIATE_TEST_SUITE_P(Decided, UnitToolRefusal, ::testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(UnitTools, MissingSpectrumIsRefusedAndNotCreated) {
+  for (const char* tool : {"quiset", "brask", "fendo", "belmor"}) {
+    SCOPED_TRACE(tool);
+    ScratchDir dir;
+    RunResult r = run(dir, {tool, "50\n"});
+    EXPECT_EQ(r.out, kMissing);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 8);
+    EXPECT_FALSE(dir.exists("spectra.tmp"));
+  }
+}
+
+// ---- Standard input left unread by a refused fendo -------------------------------
+
+// Runs fendo with standard input on a file whose read offset this process
+// shares: afterwards the offset tells how much the program consumed.
+struct StdinRun {
+  int status = -1;
+  off_t consumed = -1;
+};
+
+StdinRun run_fendo_sharing_stdin(const ScratchDir& dir, const std::string& answer) {
+  const std::string input = dir / "answer.txt";
+  dir.write("answer.txt", answer);
+  StdinRun result;
+  int fd = ::open(input.c_str(), O_RDONLY);
+  if (fd < 0) return result;
+  const std::string path = tool_path("fendo");
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.path().c_str()) != 0) _exit(127);
+    dup2(fd, 0);
+    int null = ::open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  result.consumed = lseek(fd, 0, SEEK_CUR);
+  ::close(fd);
+  return result;
+}
+
+TEST(UnitTools, RefusedFendoLeavesTheAnswerUnread) {
+  struct Case {
+    const char* name;
+    std::string spectrum;
+    int status;
+    bool read;
+  };
+  const Case cases[] = {
+      {"per_sr", kHeader + kAt0 + kPhotonSr + kBins + kHistory, 8, false},
+      {"per_cm2_at_0", kHeader + kAt0 + kPhotonCm2 + kBins + kHistory, 8, false},
+      {"converted", kSpectrum, 0, true},  // the control: a normal run reads it
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    dir.write("spectra.tmp", c.spectrum);
+    StdinRun r = run_fendo_sharing_stdin(dir, "50\n");
+    EXPECT_EQ(r.status, c.status);
+    if (c.read) {
+      EXPECT_GT(r.consumed, 0);
+    } else {
+      EXPECT_EQ(r.consumed, 0);
+      EXPECT_EQ(dir.read("spectra.tmp"), c.spectrum);
+    }
+  }
+}
+
+// ---- belmor -------------------------------------------------------------------
+
+struct Integral {
+  const char* name;
+  std::string spectrum;
+  std::string line;
+};
+
+void PrintTo(const Integral& c, std::ostream* os) { *os << c.name; }
+
+class BelmorIntegral : public ::testing::TestWithParam<Integral> {};
+
+TEST_P(BelmorIntegral, PrintsTheTotalAndLeavesTheFile) {
+  const Integral& c = GetParam();
+  ScratchDir dir;
+  dir.write("spectra.tmp", c.spectrum);
+  RunResult r = run(dir, {"belmor", ""});
+  EXPECT_EQ(r.out, c.line);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(dir.read("spectra.tmp"), c.spectrum);
+}
+
+// Two bins of 1.0E+03 and 2.0E+03 with the bin width `width`.
+std::string thousands(const std::string& width, const std::string& flag_lines) {
+  return kHeader + "#     2  " + width + "    100.0000\n" + flag_lines +
+         "   20.000        1.0000E+03\n"
+         "   21.000        2.0000E+03\n" +
+         kHistory;
+}
+
+std::string bins(const std::string& lines) {
+  return kHeader + "#     3   1.0000    100.0000\n" + kPhotonCm2 + lines + kNoHistory;
+}
+
+const Integral kIntegrals[] = {
+    {"photons_per_cm2", thousands(" 1.0000", kPhotonCm2),
+     "Integral of this spectra =    3.0000E+03 photons/mAs-cm^2\n"},
+    {"half_keV_bins", thousands(" 0.5000", kPhotonCm2),
+     "Integral of this spectra =    1.5000E+03 photons/mAs-cm^2\n"},
+    {"photons_per_sr", thousands(" 1.0000", kPhotonSr),
+     "Integral of this spectra =    3.0000E+03 photons/mAs-sr\n"},
+    {"ergs_per_sr", thousands(" 1.0000", kErgSr),
+     "Integral of this spectra =    3.0000E+03 ergs/mAs-sr\n"},
+    {"ergs_per_cm2", thousands(" 1.0000", kErgCm2),
+     "Integral of this spectra =    3.0000E+03 ergs/mAs-cm^2\n"},
+    {"flags_3_0", thousands(" 1.0000", flags(" 3", " 0")),
+     "Integral of this spectra =    3.0000E+03 ergs/mAs-cm^2\n"},
+    {"flags_1_0", thousands(" 1.0000", flags(" 1", " 0")),
+     "Integral of this spectra =    3.0000E+03 photons/mAs-cm^2\n"},
+    {"negative_width", thousands("-1.0000", kPhotonCm2),
+     "Integral of this spectra =   -3.0000E+03 photons/mAs-cm^2\n"},
+    {"no_bins", kHeader + kNoBinsAt100 + kPhotonCm2 + kNoHistory,
+     "Integral of this spectra =    0.0000E+00 photons/mAs-cm^2\n"},
+    // The sum stays in double precision: in 32 bits 1.0E+08 + 3 is 1.0E+08.
+    {"sum_in_double",
+     bins("   20.000        1.0000E+08\n"
+          "   21.000        3.0000E+00\n"
+          "   22.000       -1.0000E+08\n"),
+     "Integral of this spectra =    3.0000E+00 photons/mAs-cm^2\n"},
+    {"beyond_32_bits",
+     bins("   20.000        3.0000E+38\n"
+          "   21.000        3.0000E+38\n"
+          "   22.000        0.0000E+00\n"),
+     "Integral of this spectra =      Infinity photons/mAs-cm^2\n"},
+    {"below_32_bits",
+     bins("   20.000       -3.0000E+38\n"
+          "   21.000       -3.0000E+38\n"
+          "   22.000        0.0000E+00\n"),
+     "Integral of this spectra =     -Infinity photons/mAs-cm^2\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Worked, BelmorIntegral, ::testing::ValuesIn(kIntegrals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Runs one after another on one file ----------------------------------------
+
+struct Step {
+  Run run;
+  std::string out;
+  int status;
+  std::string file_after;
+};
+
+void run_steps(const std::string& start, const std::vector<Step>& steps) {
+  ScratchDir dir;
+  dir.write("spectra.tmp", start);
+  int n = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE("step " + std::to_string(++n) + ", " + step.run.tool);
+    RunResult r = run(dir, step.run);
+    EXPECT_EQ(r.out, step.out);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, step.status);
+    EXPECT_EQ(dir.read("spectra.tmp"), step.file_after);
+  }
+}
+
+TEST(UnitTools, EachToolRunTwice) {
+  const std::string in_ergs = kHeader + kAt100 + kErgCm2 + kBinsInErgs + kHistory;
+  run_steps(kSpectrum, {{{"quiset", ""}, "", 0, in_ergs}, {{"quiset", ""}, kInErgs, 8, in_ergs}});
+
+  const std::string per_sr = kHeader + kAt0 + kPhotonSr + kBinsPerSr + kHistory;
+  run_steps(kSpectrum, {{{"brask", ""}, "", 0, per_sr}, {{"brask", ""}, kAlreadySr, 8, per_sr}});
+
+  // There and back: the factors 4 and 1/4 are exact.
+  const std::string at50 = kHeader + kAt50 + kPhotonCm2 + kBinsAt50 + kHistory;
+  run_steps(kSpectrum, {{{"fendo", "50\n"}, "", 0, at50}, {{"fendo", "100\n"}, "", 0, kSpectrum}});
+
+  const std::string line = "Integral of this spectra =    1.0025E+06 photons/mAs-cm^2\n";
+  run_steps(kSpectrum, {{{"belmor", ""}, line, 0, kSpectrum}, {{"belmor", ""}, line, 0, kSpectrum}});
+}
+
+TEST(UnitTools, ChainQuisetBraskBelmor) {
+  run_steps(kSpectrum,
+            {{{"quiset", ""}, "", 0, kHeader + kAt100 + kErgCm2 + kBinsInErgs + kHistory},
+             {{"brask", ""}, "", 0, kHeader + kAt0 + kErgSr + kBinsInErgsPerSr + kHistory},
+             {{"belmor", ""},
+              "Integral of this spectra =    8.0304E+02 ergs/mAs-sr\n",
+              0,
+              kHeader + kAt0 + kErgSr + kBinsInErgsPerSr + kHistory}});
+}
+
+}  // namespace
+}  // namespace zelpra::test
