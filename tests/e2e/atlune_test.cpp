@@ -24,6 +24,12 @@
 namespace zelpra::test {
 namespace {
 
+// Test names from the label of each case.
+template <typename Case>
+std::string case_label(const ::testing::TestParamInfo<Case>& info) {
+  return info.param.label;
+}
+
 struct Bin {
   float e;    // keV
   float phi;  // per keV and mAs
@@ -184,14 +190,17 @@ INSTANTIATE_TEST_SUITE_P(
              " ERROR: could not find material file " + padded("glass") + "\n", 8},
         Case{"missing_detector", kPhotons, 1, 2, "water\nccd\n0\n",
              " ERROR: could not find detector file " + padded("ccd") + "\n", 8}),
-    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.label); });
+    case_label<Case>);
 
 // Photons and ergs describe the same spectrum to the five digits of the
 // file, and a constant factor cancels.
 TEST_F(Atlune, UnitsAndScaleDoNotChangeTheResult) {
-  const double photons = std::atof(run(spectrum_file(1, 2, kPhotons), "water\nsid\n0\n").out.c_str());
-  const double ergs = std::atof(run(spectrum_file(2, 2, kErgs), "water\nsid\n0\n").out.c_str());
-  const double scaled = std::atof(run(spectrum_file(1, 1, kScaled), "water\nsid\n0\n").out.c_str());
+  auto result = [this](int flag1, int flag2, const std::vector<Bin>& bins) {
+    return std::atof(run(spectrum_file(flag1, flag2, bins), "water\nsid\n0\n").out.c_str());
+  };
+  const double photons = result(1, 2, kPhotons);
+  const double ergs = result(2, 2, kErgs);
+  const double scaled = result(1, 1, kScaled);
   EXPECT_GT(photons, 0.3);
   EXPECT_NEAR(ergs / photons, 1.0, 2e-5);
   EXPECT_NEAR(scaled / photons, 1.0, 1e-6);

@@ -15,6 +15,12 @@
 namespace zelpra {
 namespace {
 
+// Test names from the label of each case.
+template <typename Case>
+std::string case_label(const ::testing::TestParamInfo<Case>& info) {
+  return info.param.label;
+}
+
 std::string padded(std::string s, std::size_t n) {
   s.resize(n, ' ');
   return s;
@@ -106,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{"capacity", "SI 0.5 150.0 0.5", 300},
                       SizeCase{"single_point", "SI 5.0 5.0 1.0", 1},
                       SizeCase{"truncated_third", "SI 1.0 2.0 0.3", 4}),
-    [](const ::testing::TestParamInfo<SizeCase>& info) { return std::string(info.param.label); });
+    case_label<SizeCase>);
 
 TEST_F(DetectorTest, ReversedRangeReadsNoRecord) {
   ASSERT_FALSE(read_file("title\nSI 10.0 1.0 1.0\ncaption\n").has_value());
@@ -171,16 +177,18 @@ INSTANTIATE_TEST_SUITE_P(
     Ranges, DetectorRefusal,
     ::testing::Values(
         RefusalCase{"zero_step", "SI 1.0 10.0 0.0", " ERROR: detector energy step is 0\n"},
-        RefusalCase{"negative_zero_step", "SI 1.0 10.0 -0.0", " ERROR: detector energy step is 0\n"},
+        RefusalCase{"negative_zero_step", "SI 1.0 10.0 -0.0",
+                    " ERROR: detector energy step is 0\n"},
         RefusalCase{"zero_step_empty_range", "SI 1.0 1.0 0", " ERROR: detector energy step is 0\n"},
         RefusalCase{"huge_count", "SI 1.0 1.0E30 1.0E-30",
                     " ERROR: detector table size out of range\n"},
         RefusalCase{"huge_negative_count", "SI 1.0E30 1.0 1.0E-30",
                     " ERROR: detector table size out of range\n"},
-        RefusalCase{"beyond_32_bits", "SI 0.0 3.0E9 1.0", " ERROR: detector table size out of range\n"},
+        RefusalCase{"beyond_32_bits", "SI 0.0 3.0E9 1.0",
+                    " ERROR: detector table size out of range\n"},
         RefusalCase{"count_301", "SI 0.5 150.5 0.5", " ERROR: ndet.gt.300\n"},
         RefusalCase{"count_1001", "SI 0.0 1000.0 1.0", " ERROR: ndet.gt.300\n"}),
-    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.label); });
+    case_label<RefusalCase>);
 
 TEST_F(DetectorTest, MissingFileShowsTheNameAtFullLength) {
   std::string detname;
@@ -188,7 +196,8 @@ TEST_F(DetectorTest, MissingFileShowsTheNameAtFullLength) {
   ASSERT_TRUE(end.has_value());
   EXPECT_EQ(end->status, 8);
   EXPECT_EQ(end->io_error, 0);
-  const std::string expected = " ERROR: could not find detector file " + padded("nosuch", 40) + "\n";
+  const std::string expected =
+      " ERROR: could not find detector file " + padded("nosuch", 40) + "\n";
   EXPECT_EQ(expected.size(), 78u);
   EXPECT_EQ(end->out, expected);
 }

@@ -20,6 +20,12 @@
 namespace zelpra {
 namespace {
 
+// Test names from the label of each case.
+template <typename Case>
+std::string case_label(const ::testing::TestParamInfo<Case>& info) {
+  return info.param.label;
+}
+
 std::string padded(std::string s, std::size_t n) {
   s.resize(n, ' ');
   return s;
@@ -124,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"water_by_atom_counts", "2\n1 8\n2 1\n1.0\n", {1, 8},
                  {0.111906752f, 0.888093233f}, 1.0f, ""},
         // Remarks after the values of every group; a group running over lines.
-        ReadCase{"remarks_and_split_groups", "2   water, atom counts\n1\n8   H and O\n2,1 counts\n1.0 g/cm3\nmore\n",
+        ReadCase{"remarks_and_split_groups",
+                 "2   water, atom counts\n1\n8   H and O\n2,1 counts\n1.0 g/cm3\nmore\n",
                  {1, 8}, {0.111906752f, 0.888093233f}, 1.0f, ""},
         ReadCase{"one_to_one_counts", "2\n1 8\n1.0 1.0\n0.9\n", {1, 8},
                  {0.0592697151f, 0.940730274f}, 0.9f, ""},
@@ -154,10 +161,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"sum_float_0_999", "2\n6 8\n0.5 0.499\n1.5\n", {6, 8}, {0.5f, 0.499f}, 1.5f, ""},
         ReadCase{"sum_below_float_0_999", "2\n6 8\n0.4 0.599\n1.5\n", {6, 8}, {0.4f, 0.599f}, 1.5f,
                  kWtotWarning + "  0.9990000    \n"},
-        ReadCase{"ten_elements", "10\n1 2 3 4 5\n6 7 8 9 10\n0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1\n2\n",
+        ReadCase{"ten_elements",
+                 "10\n1 2 3 4 5\n6 7 8 9 10\n0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1 0.1\n2\n",
                  {1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
                  {0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f}, 2.0f, ""}),
-    [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.label); });
+    case_label<ReadCase>);
 
 TEST_F(MaterialTest, NameFromStandardInputIsPaddedAndNamesTheFile) {
   dir_.write("_materials/bone tissue", "1\n20\n1.0\n1.85\n");
@@ -211,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"no_density", "1\n8\n0.5\n", 24, 24, " WARNING: one element fw.ne.1\n"},
         EndCase{"bad_atomic_number", "2\n1 x\n", 59, 59, ""},
         EndCase{"empty_file", "", 24, 24, ""}),
-    [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.label); });
+    case_label<EndCase>);
 
 TEST_F(MaterialTest, MissingFileShowsTheNameAtFullLength) {
   std::string matname;
@@ -313,7 +321,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"below_one_keV", {1, 8}, 0.99999994f, " error condition from mu: ierr =  3\n"},
         RefusalCase{"polonium_second", {8, 84}, 30.0f, " error condition from mu: ierr =  1\n"},
         RefusalCase{"atomic_number_zero", {0}, 30.0f, " error condition from mu: ierr =  2\n"}),
-    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.label); });
+    case_label<RefusalCase>);
 
 TEST_F(MaterialTest, MixtureOfNoElementsIsZero) {
   MATERIAL.nz = 0;

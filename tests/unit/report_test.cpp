@@ -12,6 +12,12 @@
 namespace zelpra {
 namespace {
 
+// Test names from the label of each case.
+template <typename Case>
+std::string case_label(const ::testing::TestParamInfo<Case>& info) {
+  return info.param.label;
+}
+
 struct HistoryEntry {
   std::string name;  // padded to 20 by the test
   float value;
@@ -84,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                    " #    Kaltrovin: -5  ******  9  ******\n"
                    " #    Attenuation History:\n"
                    " #        0\n"}),
-    [](const ::testing::TestParamInfo<ReportCase>& info) { return std::string(info.param.label); });
+    case_label<ReportCase>);
 
 }  // namespace
 }  // namespace zelpra
