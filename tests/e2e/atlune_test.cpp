@@ -112,6 +112,7 @@ class Atlune : public ::testing::Test {
     db.write(dir_ / "data");
     dir_.write("data/_materials/water", "2   water by atom counts\n1 8\n2 1\n1.0\n");
     dir_.write("data/_materials/dense water", "2\n1 8\n2 1\n2.5\n");
+    dir_.write("data/_materials/vapour", "2\n1 8\n2 1\n0.0013\n");
     dir_.write("data/_materials/short", "2\n1 8\n0.5 0.48\n1.0\n");
     dir_.write("data/_materials/oxypolonium", "2\n8 84\n0.5 0.5\n9.3\n");
     dir_.write("data/_detectors/sid", detector_file(false));
@@ -164,6 +165,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"report", kPhotons, 1, 2, "water\nsid\n1\n", report("water", "sid") + kWaterResult, 0},
         Case{"report_quoted_names", kPhotons, 1, 2, "'dense water'\n\"sid\"\n1\n",
              report("dense water", "sid") + "  0.7922283    \n", 0},
+        // A result below 0.1 prints in exponent form, eight digits.
+        Case{"thin_material", kPhotons, 1, 2, "vapour\nsid\n0\n", "  4.1195875E-04\n", 0},
+        Case{"thin_material_energy_fluence", kErgs, 2, 2, "vapour\nsid\n0\n",
+             "  4.1195838E-04\n", 0},
         Case{"flag_2_no_report", kPhotons, 1, 2, "water\nsid\n2\n", kWaterResult, 0},
         Case{"flag_minus_1_no_report", kPhotons, 1, 2, "water\nsid\n-1\n", kWaterResult, 0},
         // Only the first unit flag is looked at, and only 2 converts.
