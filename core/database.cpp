@@ -2,6 +2,8 @@
 
 #include <array>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <optional>
 #include <string>
 
@@ -87,24 +89,30 @@ void read_inscat(const std::string& datadir) {
 
 // Four records of an atomic number and eight values, in any order.  The
 // atomic number is read first on its own, so that one outside the table is
-// refused before anything is stored; then the record is read again whole.
+// refused before anything is stored; then the record is read again whole,
+// into the entries of that atomic number.  The file is taken into memory
+// first, so that the second reading can start again where the first began.
 void read_kshell(const std::string& datadir) {
   DatabaseFile f(datadir, "kshell_data");
+  std::string contents{std::istreambuf_iterator<char>(f.stream()), std::istreambuf_iterator<char>()};
+  if (f.stream().bad()) f.source().fail(kReadError);
+  std::istringstream memory(contents);
+  LineSource source(memory, kUnitDatabase, f.source().name());
   ElementData& d = ELEMENT_DATA;
   int32_t z = 0;
   for (int rec = 0; rec < 4; ++rec) {
-    const std::streampos start = f.stream().tellg();
-    list_read(f.source(), {ListItem::integer(z)});
+    const std::streampos start = memory.tellg();
+    list_read(source, {ListItem::integer(z)});
     if (z < 1 || z > kKshellElements) {
       refuse(list_text_line("ERROR: kshell_data atomic number not in 1..74"));
     }
-    f.stream().clear();
-    f.stream().seekg(start);
+    memory.clear();
+    memory.seekg(start);
     auto& a = d.ksha[z - 1];
     auto& b = d.kshb[z - 1];
-    list_read(f.source(), {ListItem::integer(z), ListItem::real(a[0]), ListItem::real(a[1]),
-                           ListItem::real(a[2]), ListItem::real(a[3]), ListItem::real(b[0]),
-                           ListItem::real(b[1]), ListItem::real(b[2]), ListItem::real(b[3])});
+    list_read(source, {ListItem::integer(z), ListItem::real(a[0]), ListItem::real(a[1]),
+                       ListItem::real(a[2]), ListItem::real(a[3]), ListItem::real(b[0]),
+                       ListItem::real(b[1]), ListItem::real(b[2]), ListItem::real(b[3])});
   }
 }
 
