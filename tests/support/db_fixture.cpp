@@ -98,18 +98,54 @@ std::string fit_file(const std::array<std::array<float, 4>, kElementRows>& fits)
   return text;
 }
 
+// An exponent form of a number given as digits "d.ddd" (or "d") and its
+// decimal exponent that fits in 13 columns if one does, preferring the plain
+// ones: "d.dddEx", ".ddddEx" (exponent one higher), then the same with the
+// exponent as a sign and digits alone ("1.5+2", ".15-3").
+std::string shortest_exponent_form(bool negative, const std::string& mantissa, int exponent) {
+  std::string digits;
+  for (char c : mantissa) {
+    if (c != '.') digits += c;
+  }
+  const std::string sign = negative ? "-" : "";
+  auto exp_text = [](int x, bool with_letter) {
+    std::string t = std::to_string(x < 0 ? -x : x);
+    if (with_letter) return std::string("E") + (x < 0 ? "-" : "") + t;
+    return std::string(x < 0 ? "-" : "+") + t;
+  };
+  const std::string lead = sign + digits.substr(0, 1) + "." + digits.substr(1);
+  const std::string point = sign + "." + digits;
+  const std::string forms[] = {lead + exp_text(exponent, true), point + exp_text(exponent + 1, true),
+                               lead + exp_text(exponent, false),
+                               point + exp_text(exponent + 1, false)};
+  for (const std::string& t : forms) {
+    if (t.size() <= 13) return t;
+  }
+  return forms[0];
+}
+
+// Splits printf/to_chars scientific text "-1.25e+02" into its parts.
+std::string exponent_form(const std::string& scientific) {
+  const bool negative = !scientific.empty() && scientific[0] == '-';
+  const std::size_t e = scientific.find_first_of("eE");
+  const std::string mantissa = scientific.substr(negative ? 1 : 0, e - (negative ? 1 : 0));
+  return shortest_exponent_form(negative, mantissa, std::stoi(scientific.substr(e + 1)));
+}
+
 }  // namespace
 
 std::string DbFixture::e13(float value) {
-  std::string f = shortest_fixed(value);
-  std::string s = shortest_scientific(value);
-  const std::string& best = f.size() <= s.size() ? f : s;
-  if (best.size() <= 13) return pad_left(best, 13);
+  if (!std::isfinite(value)) return std::string(13, '*');
+  const std::string fixed = shortest_fixed(value);
+  if (fixed.size() <= 13) return pad_left(fixed, 13);
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+  const std::string sci = exponent_form(std::string(buf, r.ptr));
+  if (sci.size() <= 13) return pad_left(sci, 13);
   // More digits than the field holds: the most that fit, rounded.
   for (int p = 9; p >= 1; --p) {
-    char buf[64];
     std::snprintf(buf, sizeof buf, "%.*E", p - 1, static_cast<double>(value));
-    std::string t = compact_exponent(buf);
+    const std::string t = exponent_form(buf);
     if (t.size() <= 13) return pad_left(t, 13);
   }
   return std::string(13, '*');

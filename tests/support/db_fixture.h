@@ -14,10 +14,11 @@
 //
 // Fixed-column values go in 13-column fields (E13.5 position).  Each value is
 // written with the fewest digits that read back as the same 32-bit real, with
-// a decimal point, in fixed or exponent form; every value of up to 8
-// significant digits (9 when not negative) and a magnitude from 1E-9 to 1E9
-// fits, so a value that the test gives reads back exactly.  Only a value that needs more digits than
-// the field holds is written rounded (e13() shows the text used).
+// a decimal point, in fixed or exponent form (the exponent may be a sign and
+// digits alone, "-.11754944-37").  Every value of up to 8 significant digits,
+// and every value that is not negative, fits, so it reads back exactly; only
+// a negative value that needs 9 digits is written rounded to 8 (e13() shows
+// the text used).
 // Free-form reals are written with 9 significant digits, so they read back
 // exactly.
 //

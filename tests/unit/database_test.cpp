@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "db_fixture.h"
 #include "element_data.h"
 #include "harness.h"
+#include "text/fixed_format.h"
 #include "text/run_end.h"
 
 namespace zelpra {
@@ -483,6 +485,23 @@ TEST(ReadDatabase, CapacitiesAreRefused) {
     EXPECT_EQ(end->status, 8);
     EXPECT_EQ(end->io_error, 0);
     EXPECT_EQ(end->out, c.message);
+  }
+}
+
+// The fixture's fields read back as the values given: any value with at most
+// 8 significant digits, and any value that is not negative.
+TEST(DbFixtureFields, ReadBackExactly) {
+  const float values[] = {0.0f,        -0.0f,        1.0f,         -1.2345678f,  123456789.0f,
+                          1.2345678e-9f, -1.2345678e-9f, -9.8765432e8f, 3.4028235e38f,
+                          -1.1754944e-38f, 0.0078125f, 6.375f,       -17.988f,     1e-30f,
+                          1.17549435e-38f, 1e-45f, 0.123456789f, 3.33333333e-20f, -3.4028235e38f};
+  for (float v : values) {
+    const std::string field = DbFixture::e13(v);
+    ASSERT_EQ(field.size(), 13u) << v;
+    float back = 0;
+    ASSERT_TRUE(parse_real_field(field, 5, false, back)) << "[" << field << "]";
+    EXPECT_EQ(back, v) << "[" << field << "]";
+    EXPECT_EQ(std::signbit(back), std::signbit(v)) << "[" << field << "]";
   }
 }
 
