@@ -153,6 +153,22 @@ TEST(ReadDatabase, CompleteFixtureReadsEveryTableAndTheEdgeRatios) {
   EXPECT_EQ(ELEMENT_DATA.kshb[72], (std::array<float, 4>{}));
 }
 
+// Files written on another platform (CR before every line end, no line end
+// after the last line) read the same.
+TEST(ReadDatabase, CarriageReturnsAndAMissingFinalLineEnd) {
+  DbFixture db;
+  for (const std::string& name : DbFixture::file_names()) {
+    std::string text;
+    for (char c : db.file_text(name)) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    text.resize(text.size() - 2);
+    db.overrides[name] = text;
+  }
+  ASSERT_EQ(read_fixture(db), std::nullopt);
+  for (const std::string& name : DbFixture::file_names()) {
+    EXPECT_TRUE(same_tables(name, ELEMENT_DATA, db.data)) << name;
+  }
+}
+
 class MissingFile : public ::testing::TestWithParam<int> {};
 
 // Each file in turn missing: the files before it are read, the message names
