@@ -1,0 +1,52 @@
+// One input through one of the readers, in-process: the entry functions that
+// the libFuzzer targets (tests/fuzz) call for every input they make, and that
+// the unit test fuzz_regressions_test replays on every kept input.
+//
+// Every run of a reader must end in one of three ways: a normal return, a
+// refusal (a RunEnd with exit status 8 and its lines for standard output), or
+// the fatal input/output error (a RunEnd whose status is its error number).
+// Anything else is a failure: another kind of RunEnd, an exception of any
+// other type, a broken invariant of what a reader stored, or output that is
+// not whole lines.  The sanitizers and the fuzzer's own time limit catch the
+// rest (memory errors, undefined behaviour, hangs).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelpra::fuzz {
+
+enum class Target {
+  kListInput,   // free-form reads of every value type
+  kFixedField,  // fixed-column fields, in and out
+  kSpectrum,    // spectra.tmp records, the report block and a write/read cycle
+  kMaterial,    // the material name on standard input and the material file
+  kDetector,    // the detector name on standard input and the detector file
+  kDatabase,    // one of the 17 database files in an otherwise valid database
+};
+
+struct TargetInfo {
+  Target target;
+  const char* name;  // also the name of the corpus and regression directories
+};
+
+const std::vector<TargetInfo>& targets();
+
+// False when `name` names no target.
+bool target_by_name(std::string_view name, Target& target);
+
+// Runs one input.  Returns an empty string when the outcome is one of the
+// three accepted ends, else a description of what went wrong.
+std::string run_one(Target target, const uint8_t* data, std::size_t size);
+
+// For the database target: the 17 file names in reading order; the first
+// byte of an input picks one (modulo 17), the rest is its content.
+const std::vector<std::string>& database_file_names();
+
+// The generated text of a database file of the valid fixture.
+std::string database_file_text(const std::string& name);
+
+}  // namespace zelpra::fuzz
