@@ -55,4 +55,62 @@ DecimalStatus decimal_to_float(bool negative, std::string_view digits, int64_t e
   return DecimalStatus::kOk;
 }
 
+namespace {
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+}  // namespace
+
+bool split_real_text(std::string_view s, RealText& parts) {
+  parts = RealText{};
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) parts.negative = s[i++] == '-';
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    if (is_digit(c)) {
+      parts.digits += c;
+      if (parts.point) ++parts.decimals;
+    } else if (c == '.' && !parts.point) {
+      parts.point = true;
+    } else {
+      break;
+    }
+  }
+  if (i == s.size()) return true;
+  const char c = s[i];
+  if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+    ++i;
+  } else if (c != '+' && c != '-') {
+    return false;
+  }
+  bool exp_negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) exp_negative = s[i++] == '-';
+  const std::size_t start = i;
+  for (; i < s.size() && is_digit(s[i]); ++i) {
+    if (parts.exponent < 100000000000LL) parts.exponent = parts.exponent * 10 + (s[i] - '0');
+  }
+  if (i == start || i != s.size()) return false;
+  if (exp_negative) parts.exponent = -parts.exponent;
+  parts.has_exponent = true;
+  return true;
+}
+
+IntegerStatus parse_integer_text(std::string_view s, bool digits_optional, int32_t& value) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  if (i == s.size() && !digits_optional) return IntegerStatus::kMalformed;
+  int64_t v = 0;
+  bool overflow = false;
+  for (; i < s.size(); ++i) {
+    if (!is_digit(s[i])) return IntegerStatus::kMalformed;
+    if (!overflow) {
+      v = v * 10 + (s[i] - '0');
+      if (v > 2147483648LL) overflow = true;
+    }
+  }
+  if (negative) v = -v;
+  if (overflow || v > 2147483647LL || v < -2147483648LL) return IntegerStatus::kOverflow;
+  value = static_cast<int32_t>(v);
+  return IntegerStatus::kOk;
+}
+
 }  // namespace zelpra

@@ -151,76 +151,25 @@ std::string without_blanks(std::string_view field) {
   return s;
 }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// Reads digits into a saturated exponent value.
-int64_t saturated_add_digit(int64_t v, char c) {
-  if (v > 100000000000LL) return v;
-  return v * 10 + (c - '0');
-}
-
 }  // namespace
 
 bool parse_int_field(std::string_view field, int32_t& value) {
-  std::string s = without_blanks(field);
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  int64_t v = 0;
-  for (; i < s.size(); ++i) {
-    if (!is_digit(s[i])) return false;
-    v = v * 10 + (s[i] - '0');
-    if (v > 2147483648LL) return false;
-  }
-  if (negative) v = -v;
-  if (v > 2147483647LL || v < -2147483648LL) return false;
-  value = static_cast<int32_t>(v);
-  return true;
+  return parse_integer_text(without_blanks(field), /*digits_optional=*/true, value) ==
+         IntegerStatus::kOk;
 }
 
 bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value) {
-  std::string s = without_blanks(field);
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  std::string digits;
-  bool point = false;
-  int64_t decimals = 0;
-  for (; i < s.size(); ++i) {
-    char c = s[i];
-    if (is_digit(c)) {
-      digits += c;
-      if (point) ++decimals;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-  }
-  bool has_exponent = false;
-  int64_t exponent = 0;
-  if (i < s.size()) {
-    char c = s[i];
-    if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
-      ++i;
-    } else if (c != '+' && c != '-') {
-      return false;
-    }
-    bool exp_negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) exp_negative = s[i++] == '-';
-    std::size_t exp_start = i;
-    for (; i < s.size() && is_digit(s[i]); ++i) exponent = saturated_add_digit(exponent, s[i]);
-    if (i == exp_start || i != s.size()) return false;
-    if (exp_negative) exponent = -exponent;
-    has_exponent = true;
-  }
-  int64_t exponent10 = point ? -decimals : -static_cast<int64_t>(d);
-  if (has_exponent) {
-    exponent10 += exponent;
+  RealText parts;
+  if (!split_real_text(without_blanks(field), parts)) return false;
+  // Without a point the last d digits are decimals; 1P divides a value
+  // without an exponent by 10.  A mantissa without digits is 0.
+  int64_t exponent10 = parts.point ? -parts.decimals : -static_cast<int64_t>(d);
+  if (parts.has_exponent) {
+    exponent10 += parts.exponent;
   } else if (scale_1p) {
     exponent10 -= 1;
   }
-  return decimal_to_float(negative, digits, exponent10, value) == DecimalStatus::kOk;
+  return decimal_to_float(parts.negative, parts.digits, exponent10, value) == DecimalStatus::kOk;
 }
 
 int32_t read_int_field(const LineSource& source, std::string_view line, int first, int width) {

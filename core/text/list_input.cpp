@@ -196,68 +196,22 @@ class Statement {
 // Integers: an optional sign and digits.
 void convert_integer(const Statement& st, const Value& v, int32_t& target) {
   if (v.delimited) st.fail(kSyntaxError);
-  const std::string& s = v.chars;
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  if (i == s.size()) st.fail(kSyntaxError);
-  int64_t value = 0;
-  bool overflow = false;
-  for (; i < s.size(); ++i) {
-    if (!is_digit(s[i])) st.fail(kSyntaxError);
-    if (!overflow) {
-      value = value * 10 + (s[i] - '0');
-      if (value > 2147483648LL) overflow = true;
-    }
+  switch (parse_integer_text(v.chars, /*digits_optional=*/false, target)) {
+    case IntegerStatus::kOk: return;
+    case IntegerStatus::kMalformed: st.fail(kSyntaxError);
+    case IntegerStatus::kOverflow: st.fail(kConversionError);
   }
-  if (negative) value = -value;
-  if (overflow || value > 2147483647LL || value < -2147483648LL) st.fail(kConversionError);
-  target = static_cast<int32_t>(value);
 }
 
-// Reals: an optional sign, digits with an optional point (at least one
-// digit), an optional exponent: E, e, D or d with an optional sign and digits,
-// or a sign and digits alone (1.0+5).
+// Reals: the number forms of split_real_text with at least one digit in the
+// mantissa; NaN, Inf and quoted values are not numbers.
 void convert_real(const Statement& st, const Value& v, float& target) {
   if (v.delimited) st.fail(kSyntaxError);
-  const std::string& s = v.chars;
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  std::string digits;
-  bool point = false;
-  int64_t decimals = 0;
-  for (; i < s.size(); ++i) {
-    char c = s[i];
-    if (is_digit(c)) {
-      digits += c;
-      if (point) ++decimals;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-  }
-  if (digits.empty()) st.fail(kSyntaxError);
-  int64_t exponent = 0;
-  if (i < s.size()) {
-    char c = s[i];
-    if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
-      ++i;
-    } else if (c != '+' && c != '-') {
-      st.fail(kSyntaxError);
-    }
-    bool exp_negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) exp_negative = s[i++] == '-';
-    std::size_t start = i;
-    for (; i < s.size() && is_digit(s[i]); ++i) {
-      if (exponent < 100000000000LL) exponent = exponent * 10 + (s[i] - '0');
-    }
-    if (i == start || i != s.size()) st.fail(kSyntaxError);
-    if (exp_negative) exponent = -exponent;
-  }
+  RealText parts;
+  if (!split_real_text(v.chars, parts) || parts.digits.empty()) st.fail(kSyntaxError);
   float value = 0.0f;
-  if (decimal_to_float(negative, digits, exponent - decimals, value) != DecimalStatus::kOk) {
+  if (decimal_to_float(parts.negative, parts.digits, parts.exponent - parts.decimals, value) !=
+      DecimalStatus::kOk) {
     st.fail(kConversionError);
   }
   target = value;
