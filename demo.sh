@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds the seven tools and runs them, one after another, on the example data
+# in a scratch working directory, printing each command as a user would type it.
+set -euo pipefail
+top=$(cd "$(dirname "$0")" && pwd)
+
+echo "== building the tools"
+cmake --preset default >/dev/null
+cmake --build --preset default --target dosix atlune torvane quiset brask fendo belmor >/dev/null
+
+work=$top/scratch/demo
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work"
+export PATH=$top/build/bin:$PATH
+export ZELPRA_DIR=$top/examples/data
+
+# Prints a command line, then runs it.
+run() {
+  echo "\$ $1"
+  bash -c "$1"
+  echo
+}
+
+echo "== in $work, with ZELPRA_DIR=$ZELPRA_DIR"
+echo
+run "cp \"\$ZELPRA_DIR\"/../spectra/w_80kvp_2.5mmal spectra.tmp"
+run "head -6 spectra.tmp"
+run "dosix"
+run "printf 'water\nideal\n1\n' | atlune"
+run "printf 'aluminium\n0\n1\n' | torvane"
+run "quiset"
+run "belmor"
+run "echo 50 | fendo"
+run "belmor"
+run "brask"
+run "belmor"
+run "head -6 spectra.tmp"
