@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -113,6 +114,8 @@ long new_size(const std::string& tool) {
   EXPECT_EQ(r.status, 0) << tool << ": " << r.out << r.err;
   return static_cast<long>(w.dir.read("spectra.tmp").size());
 }
+
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.tool << " limit " << c.limit; }
 
 class FailingWrite : public ::testing::TestWithParam<WriteCase> {};
 
@@ -296,6 +299,8 @@ struct DataFileCase {
   const char* relative;  // under the data directory
 };
 
+void PrintTo(const DataFileCase& c, std::ostream* os) { *os << c.label; }
+
 class DataFile : public ::testing::TestWithParam<DataFileCase> {};
 
 // The message each tool prints when the file does not open.
@@ -357,6 +362,8 @@ struct StdinCase {
   bool closed;
   const char* text;
 };
+
+void PrintTo(const StdinCase& c, std::ostream* os) { *os << c.label; }
 
 class StandardInput : public ::testing::TestWithParam<StdinCase> {};
 

@@ -50,12 +50,14 @@ for t in "${targets[@]}"; do
   mkdir -p "$work" "$artifacts"
   dirs=("$work" "$root/tests/fuzz/corpus/$t")
   [ -d "$root/tests/fuzz/regressions/$t" ] && dirs+=("$root/tests/fuzz/regressions/$t")
+  dict=()
+  [ -f "$root/tests/fuzz/$t.dict" ] && dict=(-dict="$root/tests/fuzz/$t.dict")
   log=$build/$t.log
   echo "fuzz: $t for ${seconds}s"
   status=0
   timeout --kill-after=10 $((seconds + 120)) "$bin" \
     -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$artifacts" "${dirs[@]}" >"$log" 2>&1 || status=$?
+    -artifact_prefix="$artifacts" "${dict[@]}" "${dirs[@]}" >"$log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   if [ $status -ne 0 ]; then
     failed=1

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,6 +32,12 @@ std::vector<fs::path> kept_inputs(const std::string& target) {
   }
   return files;
 }
+
+}  // namespace
+
+void PrintTo(const TargetInfo& t, std::ostream* os) { *os << t.name; }
+
+namespace {
 
 class FuzzRegressions : public ::testing::TestWithParam<TargetInfo> {};
 
