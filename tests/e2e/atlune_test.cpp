@@ -20,6 +20,7 @@
 
 #include "db_fixture.h"
 #include "harness.h"
+#include "spectrum_text.h"
 
 namespace zelpra::test {
 namespace {
@@ -30,40 +31,30 @@ std::string case_label(const ::testing::TestParamInfo<Case>& info) {
   return info.param.label;
 }
 
-struct Bin {
-  float e;    // keV
-  float phi;  // per keV and mAs
-};
+using Bins = std::vector<SpectrumBin>;
 
-// spectra.tmp in its written layout, with two history entries.
-std::string spectrum_file(int flag1, int flag2, const std::vector<Bin>& bins) {
-  char buf[128];
-  std::string s = "# kaltrovin: 80   2.500  1   17.00\n";
-  std::snprintf(buf, sizeof buf, "#   %3d  %7.4f  %10.4f\n", static_cast<int>(bins.size()), 10.0,
-                100.0);
-  s += buf;
-  std::snprintf(buf, sizeof buf, "#   %2d  %2d  (unit flags)\n", flag1, flag2);
-  s += buf;
-  s += flag1 == 1 ? "#  Energy      #/mAs-cm^2-keV\n" : "#  Energy    ergs/mAs-cm^2-keV\n";
-  for (const Bin& b : bins) {
-    std::snprintf(buf, sizeof buf, "  %7.3f     %13.4E\n", b.e, b.phi);
-    s += buf;
-  }
-  s += "#  Attenuation History:\n";
-  s += "#  2\n";
-  s += "# Al                     2.5000E-01\n";
-  s += "# Cu filter              1.0000E-02\n";
-  return s;
+// spectra.tmp in its written layout, with two history entries.  The caption
+// follows the first flag alone, per cm2 either way.
+std::string spectrum_file(int flag1, int flag2, const Bins& bins) {
+  return SpectrumText()
+      .header(80, 2.5, 1, 17.0)
+      .geometry(10.0, 100.0)
+      .flags(flag1, flag2)
+      .caption(flag1 == 1 ? kCaptionPhotonsPerCm2 : kCaptionErgsPerCm2)
+      .bins(bins)
+      .entry("Al", 0.25)
+      .entry("Cu filter", 0.01)
+      .str();
 }
 
-const std::vector<Bin> kPhotons = {{10, 1.2345E+05f}, {20, 3.4567E+05f}, {25.5f, 2.9876E+05f},
-                                   {30, 2.5E+05f},    {40, 1.1111E+05f}, {50, 4.4E+04f}};
+const Bins kPhotons = {{10, 1.2345E+05f}, {20, 3.4567E+05f}, {25.5f, 2.9876E+05f},
+                      {30, 2.5E+05f},    {40, 1.1111E+05f}, {50, 4.4E+04f}};
 // The same spectrum as energy fluence: phi E 1.602e-9 to five digits.
-const std::vector<Bin> kErgs = {{10, 1.9777E-03f}, {20, 1.1075E-02f}, {25.5f, 1.2205E-02f},
-                                {30, 1.2015E-02f}, {40, 7.1199E-03f}, {50, 3.5244E-03f}};
+const Bins kErgs = {{10, 1.9777E-03f}, {20, 1.1075E-02f}, {25.5f, 1.2205E-02f},
+                   {30, 1.2015E-02f}, {40, 7.1199E-03f}, {50, 3.5244E-03f}};
 // The photon spectrum times 1000.
-const std::vector<Bin> kScaled = {{10, 1.2345E+08f}, {20, 3.4567E+08f}, {25.5f, 2.9876E+08f},
-                                  {30, 2.5E+08f},    {40, 1.1111E+08f}, {50, 4.4E+07f}};
+const Bins kScaled = {{10, 1.2345E+08f}, {20, 3.4567E+08f}, {25.5f, 2.9876E+08f},
+                     {30, 2.5E+08f},    {40, 1.1111E+08f}, {50, 4.4E+07f}};
 
 // A detector table from 1 to 150 keV in steps of 1 keV.
 std::string detector_file(bool dark) {
@@ -136,7 +127,7 @@ class Atlune : public ::testing::Test {
 
 struct Case {
   const char* label;
-  std::vector<Bin> bins;
+  Bins bins;
   int flag1;
   int flag2;
   std::string answers;
@@ -200,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Photons and ergs describe the same spectrum to the five digits of the
 // file, and a constant factor cancels.
 TEST_F(Atlune, UnitsAndScaleDoNotChangeTheResult) {
-  auto result = [this](int flag1, int flag2, const std::vector<Bin>& bins) {
+  auto result = [this](int flag1, int flag2, const Bins& bins) {
     return std::atof(run(spectrum_file(flag1, flag2, bins), "water\nsid\n0\n").out.c_str());
   };
   const double photons = result(1, 2, kPhotons);

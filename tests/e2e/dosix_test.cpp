@@ -5,38 +5,29 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "harness.h"
+#include "spectrum_text.h"
 
 namespace zelpra::test {
 namespace {
 
-struct Bin {
-  double ebin;
-  double phi;
-};
+using Bins = std::vector<SpectrumBin>;
 
-// spectra.tmp as the spectrum writer lays it out.
-std::string spectrum_file(int iu1, int iu2, double de, double dist, const std::vector<Bin>& bins) {
-  char buf[96];
-  std::string text = "# kaltrovin: 80   2.500  1    1.50\n";
-  std::snprintf(buf, sizeof buf, "#   %3d  %7.4f  %10.4f\n", static_cast<int>(bins.size()), de, dist);
-  text += buf;
-  std::snprintf(buf, sizeof buf, "#    %d   %d  (unit flags)\n", iu1, iu2);
-  text += buf;
-  text += "#  Energy      #/mAs-cm^2-keV\n";
-  for (const Bin& b : bins) {
-    std::snprintf(buf, sizeof buf, "  %7.3f     %13.4E\n", b.ebin, b.phi);
-    text += buf;
-  }
-  text += "#  Attenuation History:\n";
-  text += "#  1\n";
-  text += "# Aluminium              2.5000E-01\n";
-  return text;
+// spectra.tmp in its written layout but with the photon caption whatever the
+// flags: dosix does not read the caption.
+std::string spectrum_file(int iu1, int iu2, double de, double dist, const Bins& bins) {
+  return SpectrumText()
+      .header(80, 2.5, 1, 1.5)
+      .geometry(de, dist)
+      .flags(iu1, iu2)
+      .caption(kCaptionPhotonsPerCm2)
+      .bins(bins)
+      .entry("Aluminium", 0.25)
+      .str();
 }
 
 struct Case {
@@ -66,6 +57,10 @@ const std::string kRefusal =
     " ERROR in dosix:  units in /sr, not /cm^2\n"
     " Aborting.\n";
 
+// An energy-fluence spectrum and its exposure.
+const Bins kErgBins = {{15.5, 1.5e-3}, {42.125, 2.0e-3}, {88.0, 3.5e-4}, {199.9, 1.0e-4}};
+const std::string kErgExposure = " Exposure =   4.0055543E-02  mR/mAs at    75.50000      cm.\n";
+
 std::string truncated() {
   std::string s = spectrum_file(1, 2, 0.5, 100.0, {{10.25, 2.5e5}, {20.0, 3.1e5}});
   return s.substr(0, s.find("   20.000"));
@@ -90,10 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
              spectrum_file(1, 2, 0.5, 100.0,
                            {{10.25, 2.5e5}, {20.0, 3.1e5}, {33.333, 4.0e5}, {150.75, 1.25e4}}),
              " Exposure =   0.1235835      mR/mAs at    100.0000      cm.\n", "", 0},
-        Case{"ergs",
-             spectrum_file(2, 2, 2.0, 75.5,
-                           {{15.5, 1.5e-3}, {42.125, 2.0e-3}, {88.0, 3.5e-4}, {199.9, 1.0e-4}}),
-             " Exposure =   4.0055543E-02  mR/mAs at    75.50000      cm.\n", "", 0},
+        Case{"ergs", spectrum_file(2, 2, 2.0, 75.5, kErgBins), kErgExposure, "", 0},
         // Each bin's term is formed in double precision; in 32-bit arithmetic
         // this would print 5.7320241E-02.
         Case{"photon_terms_in_double",
@@ -107,10 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                            {{57.429, 3.2358e-4}, {106.354, 3.1968e-3}, {81.153, 8.8761e-3}}),
              " Exposure =   1.6820621E-03  mR/mAs at    100.0000      cm.\n", "", 0},
         // Any first flag but 1 is taken as ergs.
-        Case{"first_flag_3",
-             spectrum_file(3, 2, 2.0, 75.5,
-                           {{15.5, 1.5e-3}, {42.125, 2.0e-3}, {88.0, 3.5e-4}, {199.9, 1.0e-4}}),
-             " Exposure =   4.0055543E-02  mR/mAs at    75.50000      cm.\n", "", 0},
+        Case{"first_flag_3", spectrum_file(3, 2, 2.0, 75.5, kErgBins), kErgExposure, "", 0},
         // Whole keV take the table values: (0.28375 + 0.139 + 0.268) / 0.0869.
         Case{"whole_kev",
              spectrum_file(2, 2, 1.0, 100.0, {{1.0, 1.0e-4}, {30.0, 1.0}, {200.0, 10.0}}),

@@ -17,46 +17,34 @@
 // shows more of the arithmetic than the fixed form does.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "db_fixture.h"
 #include "harness.h"
+#include "spectrum_text.h"
 
 namespace zelpra::test {
 namespace {
 
-struct Bin {
-  float e;    // keV
-  float phi;  // per keV and mAs
-};
+using Bins = std::vector<SpectrumBin>;
 
 // spectra.tmp in its written layout: header 80 2.500 1 12.00, the bins, and
-// one history entry (Al, 0.25).
-std::string spectrum_file(int flag1, int flag2, float de, float dist,
-                          const std::vector<Bin>& bins) {
-  char buf[128];
-  std::string s = "# kaltrovin: 80   2.500  1   12.00\n";
-  std::snprintf(buf, sizeof buf, "#   %3d  %7.4f  %10.4f\n", static_cast<int>(bins.size()), de,
-                dist);
-  s += buf;
-  std::snprintf(buf, sizeof buf, "#   %2d  %2d  (unit flags)\n", flag1, flag2);
-  s += buf;
-  s += flag1 == 1 ? "#  Energy      #/mAs-cm^2-keV\n" : "#  Energy    ergs/mAs-cm^2-keV\n";
-  for (const Bin& b : bins) {
-    std::snprintf(buf, sizeof buf, "  %7.3f     %13.4E\n", b.e, b.phi);
-    s += buf;
-  }
-  s += "#  Attenuation History:\n";
-  s += "#  1\n";
-  s += "# Al                     2.5000E-01\n";
-  return s;
+// one history entry (Al, 0.25).  The caption follows the first flag alone.
+std::string spectrum_file(int flag1, int flag2, float de, float dist, const Bins& bins) {
+  return SpectrumText()
+      .header(80, 2.5, 1, 12.0)
+      .geometry(de, dist)
+      .flags(flag1, flag2)
+      .caption(flag1 == 1 ? kCaptionPhotonsPerCm2 : kCaptionErgsPerCm2)
+      .bins(bins)
+      .entry("Al", 0.25)
+      .str();
 }
 
-const std::vector<Bin> kPhotons = {{20, 20}, {30, 16}, {40, 37}, {50, 34}, {60, 66}};
-const std::vector<Bin> kErgs = {
+const Bins kPhotons = {{20, 20}, {30, 16}, {40, 37}, {50, 34}, {60, 66}};
+const Bins kErgs = {
     {20, 9.8e-8f}, {30, 8.1e-8f}, {40, 9.5e-8f}, {50, 1.7e-8f}, {60, 7.8e-8f}};
 
 std::string photon_spectrum() { return spectrum_file(1, 2, 10.0f, 100.0f, kPhotons); }

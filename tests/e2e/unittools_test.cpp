@@ -12,76 +12,52 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "spectrum_text.h"
 
 namespace zelpra::test {
 namespace {
 
 // ---- Fixtures -----------------------------------------------------------------
 
-const std::string kHeader = "# kaltrovin: 80   2.500  1   12.50\n";
-
-// Record 2: nbin 2, de 1.0, and the distance.
-const std::string kAt100 = "#     2   1.0000    100.0000\n";
-const std::string kAt50 = "#     2   1.0000     50.0000\n";
-const std::string kAtMinus50 = "#     2   1.0000    -50.0000\n";
-const std::string kAtMinus100 = "#     2   1.0000   -100.0000\n";
-const std::string kAt0 = "#     2   1.0000      0.0000\n";
-const std::string kAtMinus0 = "#     2   1.0000     -0.0000\n";
-const std::string kNoBinsAt100 = "#     0   1.0000    100.0000\n";
-const std::string kNoBinsAt50 = "#     0   1.0000     50.0000\n";
-const std::string kNoBinsAt0 = "#     0   1.0000      0.0000\n";
-
-// Records 3 and 4 as the writer writes them.
-const std::string kPhotonSr =
-    "#    1   1  (unit flags)\n"
-    "#  Energy       #/mAs-sr-keV\n";
-const std::string kPhotonCm2 =
-    "#    1   2  (unit flags)\n"
-    "#  Energy      #/mAs-cm^2-keV\n";
-const std::string kErgSr =
-    "#    2   1  (unit flags)\n"
-    "#  Energy     ergs/mAs-sr-keV\n";
-const std::string kErgCm2 =
-    "#    2   2  (unit flags)\n"
-    "#  Energy    ergs/mAs-cm^2-keV\n";
-
-// Odd flags as another program may leave them; the caption is not read.
-std::string flags(const std::string& first, const std::string& second) {
-  return "#   " + first + "  " + second + "  (unit flags)\n#  some caption\n";
-}
+using Bins = std::vector<SpectrumBin>;
 
 // The two bins: 1.0E+06 at 50 keV and 2.5E+03 at 51 keV ...
-const std::string kBins =
-    "   50.000        1.0000E+06\n"
-    "   51.000        2.5000E+03\n";
+const Bins kBins = {{50, 1.0e6}, {51, 2.5e3}};
 // ... times the energy and 1.602e-9 erg/keV,
-const std::string kBinsInErgs =
-    "   50.000        8.0100E-02\n"
-    "   51.000        2.0426E-04\n";
+const Bins kBinsInErgs = {{50, 8.01e-2}, {51, 2.0426e-4}};
 // ... times 100 cm squared,
-const std::string kBinsPerSr =
-    "   50.000        1.0000E+10\n"
-    "   51.000        2.5000E+07\n";
+const Bins kBinsPerSr = {{50, 1.0e10}, {51, 2.5e7}};
 // ... times (100 / 50) squared,
-const std::string kBinsAt50 =
-    "   50.000        4.0000E+06\n"
-    "   51.000        1.0000E+04\n";
+const Bins kBinsAt50 = {{50, 4.0e6}, {51, 1.0e4}};
 // ... in ergs and then times 100 cm squared.
-const std::string kBinsInErgsPerSr =
-    "   50.000        8.0100E+02\n"
-    "   51.000        2.0426E+00\n";
+const Bins kBinsInErgsPerSr = {{50, 8.01e2}, {51, 2.0426}};
 
-const std::string kHistory =
-    "#  Attenuation History:\n"
-    "#  2\n"
-    "# Al 2.5 mm              2.5000E+00\n"
-    "# Cu 0.1 mm, new tube    1.0000E-01\n";
-const std::string kNoHistory =
-    "#  Attenuation History:\n"
-    "#  0\n";
+const std::vector<SpectrumEntry> kHistory = {{"Al 2.5 mm", 2.5}, {"Cu 0.1 mm, new tube", 0.1}};
+
+// The header 80 2.500 1 12.50 and bin width 1.0 in every file here.
+SpectrumText spectrum(double dist, int flag1, int flag2) {
+  return SpectrumText().header(80, 2.5, 1, 12.5).geometry(1.0, dist).flags(flag1, flag2);
+}
+
+// At `dist` cm, the flags with the writer's caption, `bins` and the two
+// history entries.
+std::string file(double dist, int flag1, int flag2, const Bins& bins = kBins) {
+  return spectrum(dist, flag1, flag2).bins(bins).history(kHistory).str();
+}
+
+// Odd flags as another program may leave them; the caption is not read.
+const char kOtherCaption[] = "#  some caption";
+
+// The two bins at 100 cm with odd flags.
+std::string odd_flags(int flag1, int flag2) {
+  return spectrum(100.0, flag1, flag2).caption(kOtherCaption).bins(kBins).history(kHistory).str();
+}
+
+// No bins and no history.
+std::string empty(double dist, int flag1, int flag2) { return spectrum(dist, flag1, flag2).str(); }
 
 // A photon spectrum per cm2 at 100 cm.
-const std::string kSpectrum = kHeader + kAt100 + kPhotonCm2 + kBins + kHistory;
+const std::string kSpectrum = file(100.0, 1, 2);
 
 const std::string kNoFit =
     " ERROR: value does not fit its field in spectra.tmp\n"
@@ -125,42 +101,26 @@ TEST_P(UnitToolConversion, RewritesTheSpectrumSilently) {
 
 const Conversion kConversions[] = {
     // quiset: photons to ergs; the second flag and the distance stay.
-    {"quiset_photons_per_cm2", {"quiset", ""}, kSpectrum,
-     kHeader + kAt100 + kErgCm2 + kBinsInErgs + kHistory},
-    {"quiset_photons_per_sr", {"quiset", ""}, kHeader + kAt0 + kPhotonSr + kBins + kHistory,
-     kHeader + kAt0 + kErgSr + kBinsInErgs + kHistory},
-    {"quiset_flags_0_5", {"quiset", ""}, kHeader + kAt100 + flags(" 0", " 5") + kBins + kHistory,
-     kHeader + kAt100 + kErgCm2 + kBinsInErgs + kHistory},
-    {"quiset_flags_3_1", {"quiset", ""}, kHeader + kAt100 + flags(" 3", " 1") + kBins + kHistory,
-     kHeader + kAt100 + kErgSr + kBinsInErgs + kHistory},
-    {"quiset_no_bins_no_history", {"quiset", ""}, kHeader + kNoBinsAt100 + kPhotonCm2 + kNoHistory,
-     kHeader + kNoBinsAt100 + kErgCm2 + kNoHistory},
+    {"quiset_photons_per_cm2", {"quiset", ""}, kSpectrum, file(100.0, 2, 2, kBinsInErgs)},
+    {"quiset_photons_per_sr", {"quiset", ""}, file(0.0, 1, 1), file(0.0, 2, 1, kBinsInErgs)},
+    {"quiset_flags_0_5", {"quiset", ""}, odd_flags(0, 5), file(100.0, 2, 2, kBinsInErgs)},
+    {"quiset_flags_3_1", {"quiset", ""}, odd_flags(3, 1), file(100.0, 2, 1, kBinsInErgs)},
+    {"quiset_no_bins_no_history", {"quiset", ""}, empty(100.0, 1, 2), empty(100.0, 2, 2)},
 
     // brask: per cm2 to per steradian; the distance becomes 0.
-    {"brask_photons_per_cm2", {"brask", ""}, kSpectrum,
-     kHeader + kAt0 + kPhotonSr + kBinsPerSr + kHistory},
-    {"brask_energy_flags_2_3", {"brask", ""}, kHeader + kAt100 + flags(" 2", " 3") + kBins + kHistory,
-     kHeader + kAt0 + kErgSr + kBinsPerSr + kHistory},
-    {"brask_flags_5_0", {"brask", ""}, kHeader + kAt100 + flags(" 5", " 0") + kBins + kHistory,
-     kHeader + kAt0 + kErgSr + kBinsPerSr + kHistory},
-    {"brask_negative_distance", {"brask", ""}, kHeader + kAtMinus100 + kPhotonCm2 + kBins + kHistory,
-     kHeader + kAt0 + kPhotonSr + kBinsPerSr + kHistory},
-    {"brask_no_bins_no_history", {"brask", ""}, kHeader + kNoBinsAt100 + kPhotonCm2 + kNoHistory,
-     kHeader + kNoBinsAt0 + kPhotonSr + kNoHistory},
+    {"brask_photons_per_cm2", {"brask", ""}, kSpectrum, file(0.0, 1, 1, kBinsPerSr)},
+    {"brask_energy_flags_2_3", {"brask", ""}, odd_flags(2, 3), file(0.0, 2, 1, kBinsPerSr)},
+    {"brask_flags_5_0", {"brask", ""}, odd_flags(5, 0), file(0.0, 2, 1, kBinsPerSr)},
+    {"brask_negative_distance", {"brask", ""}, file(-100.0, 1, 2), file(0.0, 1, 1, kBinsPerSr)},
+    {"brask_no_bins_no_history", {"brask", ""}, empty(100.0, 1, 2), empty(0.0, 1, 1)},
 
     // fendo: to a new distance by the inverse square; the flags stay.
-    {"fendo_to_50_cm", {"fendo", "50\n"}, kSpectrum,
-     kHeader + kAt50 + kPhotonCm2 + kBinsAt50 + kHistory},
+    {"fendo_to_50_cm", {"fendo", "50\n"}, kSpectrum, file(50.0, 1, 2, kBinsAt50)},
     {"fendo_to_the_same_distance", {"fendo", "  100.0 , 7\n"}, kSpectrum, kSpectrum},
-    {"fendo_to_minus_50_cm", {"fendo", "-5.0E+01\n"}, kSpectrum,
-     kHeader + kAtMinus50 + kPhotonCm2 + kBinsAt50 + kHistory},
-    {"fendo_energy_per_cm2", {"fendo", "50\n"}, kHeader + kAt100 + kErgCm2 + kBins + kHistory,
-     kHeader + kAt50 + kErgCm2 + kBinsAt50 + kHistory},
-    {"fendo_flags_3_0", {"fendo", "50\n"}, kHeader + kAt100 + flags(" 3", " 0") + kBins + kHistory,
-     kHeader + kAt50 + kErgCm2 + kBinsAt50 + kHistory},
-    {"fendo_no_bins_no_history", {"fendo", "\n\n50\n"},
-     kHeader + kNoBinsAt100 + kPhotonCm2 + kNoHistory,
-     kHeader + kNoBinsAt50 + kPhotonCm2 + kNoHistory},
+    {"fendo_to_minus_50_cm", {"fendo", "-5.0E+01\n"}, kSpectrum, file(-50.0, 1, 2, kBinsAt50)},
+    {"fendo_energy_per_cm2", {"fendo", "50\n"}, file(100.0, 2, 2), file(50.0, 2, 2, kBinsAt50)},
+    {"fendo_flags_3_0", {"fendo", "50\n"}, odd_flags(3, 0), file(50.0, 2, 2, kBinsAt50)},
+    {"fendo_no_bins_no_history", {"fendo", "\n\n50\n"}, empty(100.0, 1, 2), empty(50.0, 1, 2)},
 };
 
 INSTANTIATE_TEST_SUITE_P(Worked, UnitToolConversion, ::testing::ValuesIn(kConversions),
@@ -212,32 +172,21 @@ const std::string kNewDistance0 =
     " Aborting.\n";
 
 // 3.0E+38 per cm2 at 99999 cm is beyond the 32-bit range per steradian.
-const std::string kHugeAtFarDistance =
-    kHeader + "#     1   1.0000  99999.0000\n" + kPhotonCm2 + "   50.000        3.0000E+38\n" +
-    kNoHistory;
+const std::string kHugeAtFarDistance = spectrum(99999.0, 1, 2).bins({{50, 3.0e38}}).str();
 
 const Refusal kRefusals[] = {
-    {"quiset_energy_per_cm2", {"quiset", ""}, kHeader + kAt100 + kErgCm2 + kBins + kHistory,
-     kInErgs, "", 8},
-    {"quiset_energy_per_sr", {"quiset", ""}, kHeader + kAt0 + kErgSr + kBins + kHistory, kInErgs,
-     "", 8},
+    {"quiset_energy_per_cm2", {"quiset", ""}, file(100.0, 2, 2), kInErgs, "", 8},
+    {"quiset_energy_per_sr", {"quiset", ""}, file(0.0, 2, 1), kInErgs, "", 8},
 
-    {"brask_per_sr", {"brask", ""}, kHeader + kAt0 + kPhotonSr + kBins + kHistory, kAlreadySr, "",
-     8},
-    {"brask_energy_per_sr", {"brask", ""}, kHeader + kAt100 + kErgSr + kBins + kHistory,
-     kAlreadySr, "", 8},
-    {"brask_per_cm2_at_0", {"brask", ""}, kHeader + kAt0 + kPhotonCm2 + kBins + kHistory,
-     kBraskAt0, "", 8},
-    {"brask_per_cm2_at_minus_0", {"brask", ""}, kHeader + kAtMinus0 + kErgCm2 + kBins + kHistory,
-     kBraskAt0, "", 8},
+    {"brask_per_sr", {"brask", ""}, file(0.0, 1, 1), kAlreadySr, "", 8},
+    {"brask_energy_per_sr", {"brask", ""}, file(100.0, 2, 1), kAlreadySr, "", 8},
+    {"brask_per_cm2_at_0", {"brask", ""}, file(0.0, 1, 2), kBraskAt0, "", 8},
+    {"brask_per_cm2_at_minus_0", {"brask", ""}, file(-0.0, 2, 2), kBraskAt0, "", 8},
     {"brask_result_beyond_range", {"brask", ""}, kHugeAtFarDistance, kNoFit, "", 8},
 
-    {"fendo_per_sr", {"fendo", "50\n"}, kHeader + kAt0 + kPhotonSr + kBins + kHistory, kInputSr,
-     "", 8},
-    {"fendo_per_cm2_at_0", {"fendo", "50\n"}, kHeader + kAt0 + kPhotonCm2 + kBins + kHistory,
-     kFendoAt0, "", 8},
-    {"fendo_per_cm2_at_minus_0", {"fendo", "50\n"},
-     kHeader + kAtMinus0 + kPhotonCm2 + kBins + kHistory, kFendoAt0, "", 8},
+    {"fendo_per_sr", {"fendo", "50\n"}, file(0.0, 1, 1), kInputSr, "", 8},
+    {"fendo_per_cm2_at_0", {"fendo", "50\n"}, file(0.0, 1, 2), kFendoAt0, "", 8},
+    {"fendo_per_cm2_at_minus_0", {"fendo", "50\n"}, file(-0.0, 1, 2), kFendoAt0, "", 8},
     {"fendo_new_distance_0", {"fendo", "0\n"}, kSpectrum, kNewDistance0, "", 8},
     {"fendo_new_distance_minus_0", {"fendo", "-0.0E+00\n"}, kSpectrum, kNewDistance0, "", 8},
     {"fendo_new_distance_left_out", {"fendo", "/\n"}, kSpectrum, kNewDistance0, "", 8},
@@ -307,8 +256,8 @@ TEST(UnitTools, RefusedFendoLeavesTheAnswerUnread) {
     bool read;
   };
   const Case cases[] = {
-      {"per_sr", kHeader + kAt0 + kPhotonSr + kBins + kHistory, 8, false},
-      {"per_cm2_at_0", kHeader + kAt0 + kPhotonCm2 + kBins + kHistory, 8, false},
+      {"per_sr", file(0.0, 1, 1), 8, false},
+      {"per_cm2_at_0", file(0.0, 1, 2), 8, false},
       {"converted", kSpectrum, 0, true},  // the control: a normal run reads it
   };
   for (const Case& c : cases) {
@@ -349,52 +298,47 @@ TEST_P(BelmorIntegral, PrintsTheTotalAndLeavesTheFile) {
   EXPECT_EQ(dir.read("spectra.tmp"), c.spectrum);
 }
 
-// Two bins of 1.0E+03 and 2.0E+03 with the bin width `width`.
-std::string thousands(const std::string& width, const std::string& flag_lines) {
-  return kHeader + "#     2  " + width + "    100.0000\n" + flag_lines +
-         "   20.000        1.0000E+03\n"
-         "   21.000        2.0000E+03\n" +
-         kHistory;
+// Two bins of 1.0E+03 and 2.0E+03 with the bin width `de`, at 100 cm.
+SpectrumText thousands(double de, int flag1, int flag2) {
+  return SpectrumText()
+      .header(80, 2.5, 1, 12.5)
+      .geometry(de, 100.0)
+      .flags(flag1, flag2)
+      .bins({{20, 1.0e3}, {21, 2.0e3}})
+      .history(kHistory);
 }
 
-std::string bins(const std::string& lines) {
-  return kHeader + "#     3   1.0000    100.0000\n" + kPhotonCm2 + lines + kNoHistory;
-}
+// Photons per cm2 at 100 cm with no history.
+std::string bins(const Bins& b) { return spectrum(100.0, 1, 2).bins(b).str(); }
 
 const Integral kIntegrals[] = {
-    {"photons_per_cm2", thousands(" 1.0000", kPhotonCm2),
+    {"photons_per_cm2", thousands(1.0, 1, 2).str(),
      "Integral of this spectra =    3.0000E+03 photons/mAs-cm^2\n"},
-    {"half_keV_bins", thousands(" 0.5000", kPhotonCm2),
+    {"half_keV_bins", thousands(0.5, 1, 2).str(),
      "Integral of this spectra =    1.5000E+03 photons/mAs-cm^2\n"},
-    {"photons_per_sr", thousands(" 1.0000", kPhotonSr),
+    {"photons_per_sr", thousands(1.0, 1, 1).str(),
      "Integral of this spectra =    3.0000E+03 photons/mAs-sr\n"},
-    {"ergs_per_sr", thousands(" 1.0000", kErgSr),
+    {"ergs_per_sr", thousands(1.0, 2, 1).str(),
      "Integral of this spectra =    3.0000E+03 ergs/mAs-sr\n"},
-    {"ergs_per_cm2", thousands(" 1.0000", kErgCm2),
+    {"ergs_per_cm2", thousands(1.0, 2, 2).str(),
      "Integral of this spectra =    3.0000E+03 ergs/mAs-cm^2\n"},
-    {"flags_3_0", thousands(" 1.0000", flags(" 3", " 0")),
+    {"flags_3_0", thousands(1.0, 3, 0).caption(kOtherCaption).str(),
      "Integral of this spectra =    3.0000E+03 ergs/mAs-cm^2\n"},
-    {"flags_1_0", thousands(" 1.0000", flags(" 1", " 0")),
+    {"flags_1_0", thousands(1.0, 1, 0).caption(kOtherCaption).str(),
      "Integral of this spectra =    3.0000E+03 photons/mAs-cm^2\n"},
-    {"negative_width", thousands("-1.0000", kPhotonCm2),
+    {"negative_width", thousands(-1.0, 1, 2).str(),
      "Integral of this spectra =   -3.0000E+03 photons/mAs-cm^2\n"},
-    {"no_bins", kHeader + kNoBinsAt100 + kPhotonCm2 + kNoHistory,
+    {"no_bins", empty(100.0, 1, 2),
      "Integral of this spectra =    0.0000E+00 photons/mAs-cm^2\n"},
     // The sum stays in double precision: in 32 bits 1.0E+08 + 3 is 1.0E+08.
     {"sum_in_double",
-     bins("   20.000        1.0000E+08\n"
-          "   21.000        3.0000E+00\n"
-          "   22.000       -1.0000E+08\n"),
+     bins({{20, 1.0e8}, {21, 3.0}, {22, -1.0e8}}),
      "Integral of this spectra =    3.0000E+00 photons/mAs-cm^2\n"},
     {"beyond_32_bits",
-     bins("   20.000        3.0000E+38\n"
-          "   21.000        3.0000E+38\n"
-          "   22.000        0.0000E+00\n"),
+     bins({{20, 3.0e38}, {21, 3.0e38}, {22, 0.0}}),
      "Integral of this spectra =      Infinity photons/mAs-cm^2\n"},
     {"below_32_bits",
-     bins("   20.000       -3.0000E+38\n"
-          "   21.000       -3.0000E+38\n"
-          "   22.000        0.0000E+00\n"),
+     bins({{20, -3.0e38}, {21, -3.0e38}, {22, 0.0}}),
      "Integral of this spectra =     -Infinity photons/mAs-cm^2\n"},
 };
 
@@ -425,14 +369,14 @@ void run_steps(const std::string& start, const std::vector<Step>& steps) {
 }
 
 TEST(UnitTools, EachToolRunTwice) {
-  const std::string in_ergs = kHeader + kAt100 + kErgCm2 + kBinsInErgs + kHistory;
+  const std::string in_ergs = file(100.0, 2, 2, kBinsInErgs);
   run_steps(kSpectrum, {{{"quiset", ""}, "", 0, in_ergs}, {{"quiset", ""}, kInErgs, 8, in_ergs}});
 
-  const std::string per_sr = kHeader + kAt0 + kPhotonSr + kBinsPerSr + kHistory;
+  const std::string per_sr = file(0.0, 1, 1, kBinsPerSr);
   run_steps(kSpectrum, {{{"brask", ""}, "", 0, per_sr}, {{"brask", ""}, kAlreadySr, 8, per_sr}});
 
   // There and back: the factors 4 and 1/4 are exact.
-  const std::string at50 = kHeader + kAt50 + kPhotonCm2 + kBinsAt50 + kHistory;
+  const std::string at50 = file(50.0, 1, 2, kBinsAt50);
   run_steps(kSpectrum, {{{"fendo", "50\n"}, "", 0, at50}, {{"fendo", "100\n"}, "", 0, kSpectrum}});
 
   const std::string line = "Integral of this spectra =    1.0025E+06 photons/mAs-cm^2\n";
@@ -441,12 +385,12 @@ TEST(UnitTools, EachToolRunTwice) {
 
 TEST(UnitTools, ChainQuisetBraskBelmor) {
   run_steps(kSpectrum,
-            {{{"quiset", ""}, "", 0, kHeader + kAt100 + kErgCm2 + kBinsInErgs + kHistory},
-             {{"brask", ""}, "", 0, kHeader + kAt0 + kErgSr + kBinsInErgsPerSr + kHistory},
+            {{{"quiset", ""}, "", 0, file(100.0, 2, 2, kBinsInErgs)},
+             {{"brask", ""}, "", 0, file(0.0, 2, 1, kBinsInErgsPerSr)},
              {{"belmor", ""},
               "Integral of this spectra =    8.0304E+02 ergs/mAs-sr\n",
               0,
-              kHeader + kAt0 + kErgSr + kBinsInErgsPerSr + kHistory}});
+              file(0.0, 2, 1, kBinsInErgsPerSr)}});
 }
 
 }  // namespace
