@@ -156,6 +156,24 @@ TEST(FailingWrite, AWriteUnderTheLimitSucceeds) {
   EXPECT_EQ(w.leftovers(), std::vector<std::string>{});
 }
 
+// ---- Standard output that cannot be written ---------------------------------
+
+// A result that cannot be printed (a full disk behind a redirection) must
+// not end as a success.  Disabled until the text core reports a failed write
+// on standard output as the fatal output error; today the run ends with
+// status 0 and the result is lost.
+TEST(StandardOutput, DISABLED_AFullDeviceIsTheFatalOutputError) {
+  for (const char* tool : {"belmor", "dosix", "atlune", "torvane"}) {
+    World w;
+    Faults faults;
+    faults.stdout_path = "/dev/full";
+    const RunResult r = run_tool_with_faults(tool, w.dir.path(), w.options(tool), faults);
+    EXPECT_EQ(r.status, 38) << tool;
+    EXPECT_EQ(r.err.rfind(std::string(tool) + ": severe (38): error during write, unit ", 0), 0u)
+        << tool << ": " << r.err;
+  }
+}
+
 // ---- Permissions, met as a plain user ---------------------------------------
 
 class AsPlainUser : public ::testing::Test {

@@ -87,7 +87,13 @@ RunResult run_tool_with_faults(const std::string& tool, const std::string& workd
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(kCouldNotStart);
     }
     if (in_fd >= 0) dup2(in_fd, 0); else close(0);
-    dup2(out_fd, 1);
+    if (faults.stdout_path) {
+      int fd = open(faults.stdout_path->c_str(), O_WRONLY);
+      if (fd < 0) _exit(kCouldNotStart);
+      dup2(fd, 1);
+    } else {
+      dup2(out_fd, 1);
+    }
     dup2(err_fd, 2);
     char* argv[] = {path.data(), nullptr};
     execve(path.c_str(), argv, envp.data());
@@ -126,7 +132,10 @@ PlainUser plain_user() {
   user.uid = 65534;
   user.gid = 65534;
   // The program must be reachable and executable for that user.
-  const RunResult r = run_tool_with_faults("belmor", "/", {}, Faults{std::nullopt, user.uid, user.gid});
+  Faults as_user;
+  as_user.uid = user.uid;
+  as_user.gid = user.gid;
+  const RunResult r = run_tool_with_faults("belmor", "/", {}, as_user);
   if (r.status == kCouldNotStart) {
     user.why_not = "cannot run the programs as uid 65534 (the build directory is not open to it)";
     return user;

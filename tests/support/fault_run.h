@@ -18,6 +18,9 @@ struct Faults {
   // Run with this user and group id (needs the superuser to switch).
   std::optional<uid_t> uid;
   std::optional<gid_t> gid;
+  // Standard output opened on this path (for example /dev/full) instead of
+  // a file the result is read back from; RunResult::out is then empty.
+  std::optional<std::string> stdout_path;
 };
 
 // Exit status when the program could not be started as asked (for example
@@ -36,6 +39,9 @@ struct PlainUser {
   std::string why_not;  // when not available
   std::optional<uid_t> uid;
   std::optional<gid_t> gid;
+  // Standard output opened on this path (for example /dev/full) instead of
+  // a file the result is read back from; RunResult::out is then empty.
+  std::optional<std::string> stdout_path;
 };
 PlainUser plain_user();
 
