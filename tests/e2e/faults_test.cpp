@@ -174,6 +174,18 @@ TEST(StandardOutput, DISABLED_AFullDeviceIsTheFatalOutputError) {
   }
 }
 
+// A read of standard input that fails (here: it is a directory) is the
+// fatal read error, not the end of the answers.  Disabled until the line
+// source tells a failed read from the end of the input; today it reports 24.
+TEST(StandardInput, DISABLED_AFailedReadIsTheReadError) {
+  World w;
+  Faults faults;
+  faults.stdin_path = w.dir.path();
+  const RunResult r = run_tool_with_faults("fendo", w.dir.path(), w.options("fendo"), faults);
+  EXPECT_EQ(r.status, 39);
+  EXPECT_EQ(r.err, severe("fendo", 39, "error during read, unit 5, file stdin"));
+}
+
 // ---- Permissions, met as a plain user ---------------------------------------
 
 class AsPlainUser : public ::testing::Test {
@@ -250,6 +262,22 @@ TEST(SpectrumFile, ADirectoryGivesTheReadersMessage) {
     EXPECT_EQ(r.out, kSpectrumMissing) << tool;
     EXPECT_EQ(r.err, "") << tool;
     EXPECT_TRUE(fs::is_directory(w.dir / "spectra.tmp")) << tool;
+  }
+}
+
+// A spectra.tmp that is not a regular file (a named pipe nobody writes to)
+// must not block the tool for ever.  Disabled until the file opening refuses
+// what is not a regular file; today every tool waits on the pipe.
+TEST(SpectrumFile, DISABLED_ANamedPipeDoesNotHang) {
+  World w;
+  fs::remove(w.dir / "spectra.tmp");
+  ASSERT_EQ(mkfifo((w.dir / "spectra.tmp").c_str(), 0644), 0);
+  for (const char* tool : {"belmor", "quiset"}) {
+    RunOptions o = w.options(tool);
+    o.timeout_seconds = 3;
+    const RunResult r = run_tool(tool, w.dir.path(), o);
+    EXPECT_EQ(r.status, 8) << tool;
+    EXPECT_EQ(r.out, kSpectrumMissing) << tool;
   }
 }
 

@@ -86,7 +86,15 @@ RunResult run_tool_with_faults(const std::string& tool, const std::string& workd
       limit.rlim_max = static_cast<rlim_t>(*faults.file_size_limit);
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(kCouldNotStart);
     }
-    if (in_fd >= 0) dup2(in_fd, 0); else close(0);
+    if (faults.stdin_path) {
+      int fd = open(faults.stdin_path->c_str(), O_RDONLY);
+      if (fd < 0) _exit(kCouldNotStart);
+      dup2(fd, 0);
+    } else if (in_fd >= 0) {
+      dup2(in_fd, 0);
+    } else {
+      close(0);
+    }
     if (faults.stdout_path) {
       int fd = open(faults.stdout_path->c_str(), O_WRONLY);
       if (fd < 0) _exit(kCouldNotStart);

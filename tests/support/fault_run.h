@@ -21,6 +21,9 @@ struct Faults {
   // Standard output opened on this path (for example /dev/full) instead of
   // a file the result is read back from; RunResult::out is then empty.
   std::optional<std::string> stdout_path;
+  // Standard input opened on this path (a directory, say) instead of
+  // RunOptions::stdin_text.
+  std::optional<std::string> stdin_path;
 };
 
 // Exit status when the program could not be started as asked (for example
@@ -42,6 +45,9 @@ struct PlainUser {
   // Standard output opened on this path (for example /dev/full) instead of
   // a file the result is read back from; RunResult::out is then empty.
   std::optional<std::string> stdout_path;
+  // Standard input opened on this path (a directory, say) instead of
+  // RunOptions::stdin_text.
+  std::optional<std::string> stdin_path;
 };
 PlainUser plain_user();
 
