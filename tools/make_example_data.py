@@ -900,8 +900,8 @@ def make_example_spectrum(db, mats):
 # Validation values and the self-check
 
 MATERIAL_TEST = ("water", "aluminium", "copper", "lead")
-ELEMENT_ENERGIES = [5, 6, 8, 10, 12, 15, 20, 25, 30, 40, 50, 60, 70, 80, 90,
-                    100, 120, 150, 200]
+ELEMENT_ENERGIES = (list(range(5, 21)) + list(range(22, 51, 2)) + list(range(55, 101, 5)) +
+                    list(range(110, 201, 10)))
 EDGE_MARGIN = 0.5  # keV
 
 
