@@ -443,6 +443,62 @@ void check_written_field(const FixedRecord& rec, int w, int d, bool scale_1p, co
   }
 }
 
+bool mantissa_has_digit(const std::string& t) {
+  std::size_t i = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0;
+  for (; i < t.size(); ++i) {
+    if (t[i] >= '0' && t[i] <= '9') return true;
+    if (t[i] != '.') return false;
+  }
+  return false;
+}
+
+// Reads `token` free-form as an integer, a real and a text; each outcome must
+// match the fixed-column reading of the same characters.
+void free_form_agrees(const std::string& token) {
+  const bool digit = mantissa_has_digit(token);
+  auto read_as = [&](const ListItem& item) -> int {
+    std::istringstream in(token + "\n");
+    LineSource source(in, kUnitData, "fuzz-token");
+    try {
+      list_read(source, {item});
+    } catch (const RunEnd& end) {
+      if (end.io_error != kSyntaxError && end.io_error != kConversionError) {
+        broken("free-form " + show(token) + " gave error " + std::to_string(end.io_error));
+      }
+      return end.io_error;
+    }
+    return 0;
+  };
+
+  int32_t fixed_i = 0, free_i = 0;
+  const bool fixed_int = parse_int_field(token, fixed_i) && digit;
+  const int int_error = read_as(ListItem::integer(free_i));
+  if ((int_error == 0) != fixed_int || (fixed_int && free_i != fixed_i)) {
+    broken("integer " + show(token) + ": free-form " +
+           (int_error ? "error " + std::to_string(int_error) : std::to_string(free_i)) + ", fixed " +
+           (fixed_int ? std::to_string(fixed_i) : "error"));
+  }
+
+  float fixed_r = 0.0f, free_r = 0.0f;
+  const bool fixed_real = parse_real_field(token, 0, false, fixed_r) && digit;
+  const int real_error = read_as(ListItem::real(free_r));
+  if ((real_error == 0) != fixed_real || (fixed_real && !same_float(free_r, fixed_r))) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, ": free-form %s%.9g, fixed %s%.9g", real_error ? "error " : "",
+                  real_error ? static_cast<double>(real_error) : static_cast<double>(free_r),
+                  fixed_real ? "" : "error ", static_cast<double>(fixed_r));
+    broken("real " + show(token) + buf);
+  }
+
+  std::string text(40, '#');
+  const int text_error = read_as(ListItem::text(text, 40));
+  std::string expected = token.substr(0, 40);
+  expected.resize(40, ' ');
+  if (text_error != 0 || text != expected) {
+    broken("text " + show(token) + " read as " + show(text) + " (error " + std::to_string(text_error) + ")");
+  }
+}
+
 void run_fixed_field(std::string_view input) {
   if (input.size() < 3) return;
   const auto b = [&](std::size_t k) { return static_cast<unsigned char>(input[k]); };
@@ -481,6 +537,15 @@ void run_fixed_field(std::string_view input) {
                   static_cast<double>(rv), rref_ok ? "" : "error ", static_cast<double>(rref), d,
                   scale_1p ? 1 : 0);
     broken("real field " + show(field) + buf);
+  }
+
+  // The same characters as one free-form value: the free-form grammar is the
+  // fixed-column one with at least one digit in the mantissa, no implied
+  // decimals and no scale factor, and an undelimited text is the characters
+  // themselves.
+  const std::string token = blanks_removed(field);
+  if (!token.empty() && token.find_first_of("\t,/'\"*\r\n") == std::string::npos) {
+    free_form_agrees(token);
   }
 
   // The same fields through a line source, which ends the run on error 64.
@@ -697,7 +762,9 @@ std::string run_one(Target target, const uint8_t* data, std::size_t size) {
   std::vector<UnitRule> units;
   switch (target) {
     case Target::kListInput: units = {{kUnitData, "fuzz-input", false}}; break;
-    case Target::kFixedField: units = {{kUnitData, "fuzz-field", false}}; break;
+    case Target::kFixedField:
+      units = {{kUnitData, "fuzz-field", false}, {kUnitData, "fuzz-token", false}};
+      break;
     case Target::kSpectrum: units = {{kUnitData, kSpectrumFileName, false}}; break;
     case Target::kMaterial:
       units = {{kUnitStdin, "stdin", false}, {kUnitData, w.datadir + "/_materials/", true}};
