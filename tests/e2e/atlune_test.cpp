@@ -18,18 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "case_table.h"
 #include "db_fixture.h"
 #include "harness.h"
 #include "spectrum_text.h"
 
 namespace zelpra::test {
 namespace {
-
-// Test names from the label of each case.
-template <typename Case>
-std::string case_label(const ::testing::TestParamInfo<Case>& info) {
-  return info.param.label;
-}
 
 using Bins = std::vector<SpectrumBin>;
 
@@ -64,11 +59,6 @@ std::string detector_file(bool dark) {
     std::snprintf(buf, sizeof buf, "%d.0 %.4f 0.0\n", i, dark ? 0.0 : i / (i + 30.0));
     s += buf;
   }
-  return s;
-}
-
-std::string padded(std::string s, std::size_t n = 40) {
-  s.resize(n, ' ');
   return s;
 }
 

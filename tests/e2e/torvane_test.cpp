@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "db_fixture.h"
@@ -81,6 +80,24 @@ class Torvane : public ::testing::Test {
     return r;
   }
 
+  struct Case {
+    const char* name;
+    std::string spectrum;
+    const char* answers;
+    std::string out;
+  };
+
+  // Runs each case: its standard output, nothing on standard error, `status`.
+  void expect_runs(const std::vector<Case>& cases, int status) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      RunResult r = run(c.spectrum, c.answers);
+      EXPECT_EQ(r.out, c.out);
+      EXPECT_EQ(r.err, "");
+      EXPECT_EQ(r.status, status);
+    }
+  }
+
   ScratchDir dir_;
 };
 
@@ -99,15 +116,9 @@ const char kReportHead[] =
 // The result line alone: value 1 is the estimate when the thickness is 0, -0
 // or left null by a slash, and the given thickness otherwise.
 TEST_F(Torvane, ResultLine) {
-  struct Case {
-    const char* name;
-    std::string spectrum;
-    const char* answers;
-    const char* line;
-  };
   const std::string one_bin_photons = spectrum_file(1, 1, 5.0f, 0.0f, {{35, 2.0e5f}});
   const std::string one_bin_ergs = spectrum_file(2, 2, 5.0f, 100.0f, {{35, 4.0e-3f}});
-  const Case cases[] = {
+  const std::vector<Case> cases = {
       {"photons, estimate", photon_spectrum(), "dense\n0\n0\n",
        "  6.2514264E-03  0.6654842      2.4966707E-02\n"},
       {"photons, estimate from -0", photon_spectrum(), "dense\n-0.0\n2\n",
@@ -131,43 +142,28 @@ TEST_F(Torvane, ResultLine) {
       {"one erg bin", one_bin_ergs, "dense\n0\n0\n",
        "  6.4931354E-03  0.5000000       4.900221    \n"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    RunResult r = run(c.spectrum, c.answers);
-    EXPECT_EQ(r.out, c.line);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.status, 0);
-  }
+  expect_runs(cases, 0);
 }
 
 // The report comes after the material step's warning and before the result
 // line, and reads the same for an estimate and for a given thickness.
 TEST_F(Torvane, Report) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"dense-half\n0\n1\n", "  6.2514264E-03  0.6654842      2.4966707E-02\n"},
-      {"dense-half\n0.005\n1\n", "  4.9999999E-03  0.7054011      2.4966707E-02\n"},
+  const std::string before = std::string(" WARNING: one element fw.ne.1\n") + kReportHead;
+  const std::vector<Case> cases = {
+      {"estimate", photon_spectrum(), "dense-half\n0\n1\n",
+       before + "  6.2514264E-03  0.6654842      2.4966707E-02\n"},
+      {"given", photon_spectrum(), "dense-half\n0.005\n1\n",
+       before + "  4.9999999E-03  0.7054011      2.4966707E-02\n"},
   };
-  for (const auto& [answers, line] : cases) {
-    SCOPED_TRACE(answers);
-    RunResult r = run(photon_spectrum(), answers);
-    EXPECT_EQ(r.out, std::string(" WARNING: one element fw.ne.1\n") + kReportHead + line);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.status, 0);
-  }
+  expect_runs(cases, 0);
 }
 
 // Refusals: one message line and status 8, with no report and no result line
 // even when the report was asked for.
 TEST_F(Torvane, Refusals) {
-  struct Case {
-    const char* name;
-    std::string spectrum;
-    const char* answers;
-    const char* out;
-  };
   const char kNoExposure[] = " ERROR in torvane:  exposure of the spectrum is 0\n";
   const char kBelowOneKeV[] = " error condition from mu: ierr =  3\n";
-  const Case cases[] = {
+  const std::vector<Case> cases = {
       {"no bins, thickness given", spectrum_file(1, 2, 10.0f, 100.0f, {}), "dense\n0.005\n1\n",
        kNoExposure},
       {"every value zero, estimate", spectrum_file(2, 2, 10.0f, 100.0f, {{20, 0}, {30, 0}}),
@@ -186,13 +182,7 @@ TEST_F(Torvane, Refusals) {
       {"bin at a negative energy", spectrum_file(2, 2, 1.0f, 100.0f, {{20, 1e-6f}, {-5, 1e-6f}}),
        "dense\n0.005\n1\n", kBelowOneKeV},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    RunResult r = run(c.spectrum, c.answers);
-    EXPECT_EQ(r.out, c.out);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.status, 8);
-  }
+  expect_runs(cases, 8);
 }
 
 // A missing material ends the run before the thickness is read: standard

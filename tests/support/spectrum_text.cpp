@@ -1,7 +1,6 @@
 #include "spectrum_text.h"
 
 #include <cstdio>
-#include <utility>
 
 namespace zelpra::test {
 
@@ -13,56 +12,6 @@ const char* const kCaptionErgsPerCm2 = "#  Energy    ergs/mAs-cm^2-keV";
 std::string writer_caption(int first, int second) {
   if (first == 1) return second == 1 ? kCaptionPhotonsPerSr : kCaptionPhotonsPerCm2;
   return second == 1 ? kCaptionErgsPerSr : kCaptionErgsPerCm2;
-}
-
-SpectrumText& SpectrumText::header(int ihd1, double hd1, int ihd2, double hd2) {
-  ihd1_ = ihd1;
-  hd1_ = hd1;
-  ihd2_ = ihd2;
-  hd2_ = hd2;
-  return *this;
-}
-
-SpectrumText& SpectrumText::geometry(double de, double dist) {
-  de_ = de;
-  dist_ = dist;
-  return *this;
-}
-
-SpectrumText& SpectrumText::nbin(int count) {
-  nbin_ = count;
-  return *this;
-}
-
-SpectrumText& SpectrumText::flags(int first, int second) {
-  flag1_ = first;
-  flag2_ = second;
-  return *this;
-}
-
-SpectrumText& SpectrumText::caption(std::string line) {
-  caption_ = std::move(line);
-  return *this;
-}
-
-SpectrumText& SpectrumText::bins(std::vector<SpectrumBin> bins) {
-  bins_ = std::move(bins);
-  return *this;
-}
-
-SpectrumText& SpectrumText::history(std::vector<SpectrumEntry> entries) {
-  history_ = std::move(entries);
-  return *this;
-}
-
-SpectrumText& SpectrumText::entry(std::string name, double value) {
-  history_.push_back({std::move(name), value});
-  return *this;
-}
-
-SpectrumText& SpectrumText::nhist(int count) {
-  nhist_ = count;
-  return *this;
 }
 
 std::string SpectrumText::str() const {

@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelpra::test {
@@ -37,21 +38,53 @@ struct SpectrumEntry {
 class SpectrumText {
  public:
   // Record 1, "# kaltrovin: " I2 2X F6.3 2X I1 2X F6.2.  Default 80 2.5 1 12.5.
-  SpectrumText& header(int ihd1, double hd1, int ihd2, double hd2);
+  SpectrumText& header(int ihd1, double hd1, int ihd2, double hd2) {
+    ihd1_ = ihd1;
+    hd1_ = hd1;
+    ihd2_ = ihd2;
+    hd2_ = hd2;
+    return *this;
+  }
   // Record 2: bin width and distance.  Default 1.0 and 100.0.
-  SpectrumText& geometry(double de, double dist);
+  SpectrumText& geometry(double de, double dist) {
+    de_ = de;
+    dist_ = dist;
+    return *this;
+  }
   // The bin count in record 2; by default the number of bins given.
-  SpectrumText& nbin(int count);
+  SpectrumText& nbin(int count) {
+    nbin_ = count;
+    return *this;
+  }
   // Record 3: the flags as written in columns 5-6 and 9-10.  Default 1 2.
-  SpectrumText& flags(int first, int second);
+  SpectrumText& flags(int first, int second) {
+    flag1_ = first;
+    flag2_ = second;
+    return *this;
+  }
   // Record 4, without its line end; by default writer_caption(flags).
-  SpectrumText& caption(std::string line);
-  SpectrumText& bins(std::vector<SpectrumBin> bins);
+  SpectrumText& caption(std::string line) {
+    caption_ = std::move(line);
+    return *this;
+  }
+  SpectrumText& bins(std::vector<SpectrumBin> bins) {
+    bins_ = std::move(bins);
+    return *this;
+  }
   // The attenuation history; entry() adds one.
-  SpectrumText& history(std::vector<SpectrumEntry> entries);
-  SpectrumText& entry(std::string name, double value);
+  SpectrumText& history(std::vector<SpectrumEntry> entries) {
+    history_ = std::move(entries);
+    return *this;
+  }
+  SpectrumText& entry(std::string name, double value) {
+    history_.push_back({std::move(name), value});
+    return *this;
+  }
   // The history count; by default the number of entries given.
-  SpectrumText& nhist(int count);
+  SpectrumText& nhist(int count) {
+    nhist_ = count;
+    return *this;
+  }
 
   std::string str() const;
 

@@ -3,28 +3,19 @@
 
 #include <cstdio>
 #include <optional>
-#include <sstream>
 #include <string>
 
+#include "case_table.h"
 #include "detector.h"
 #include "harness.h"
-#include "text/line_source.h"
-#include "text/list_output.h"
+#include "in_process.h"
 #include "text/run_end.h"
 
 namespace zelpra {
 namespace {
 
-// Test names from the label of each case.
-template <typename Case>
-std::string case_label(const ::testing::TestParamInfo<Case>& info) {
-  return info.param.label;
-}
-
-std::string padded(std::string s, std::size_t n) {
-  s.resize(n, ' ');
-  return s;
-}
+using test::case_label;
+using test::padded;
 
 // A detector file with range line `range` and `records` table records
 // (energy 1 + i, response 0.01 i, third value 2 i).
@@ -40,25 +31,14 @@ std::string detector_file(const std::string& range, int records) {
 
 class DetectorTest : public ::testing::Test {
  protected:
-  void SetUp() override { set_out(&captured_); }
-  void TearDown() override {
-    set_out(nullptr);
-    set_stdin_source(nullptr);
-    DETECTOR = Detector{};
-  }
+  void TearDown() override { DETECTOR = Detector{}; }
 
+  // READ_DETECTOR with `answer` on standard input; the RunEnd if the run ended.
   std::optional<RunEnd> read(const std::string& answer, std::string& detname) {
-    std::istringstream in(answer);
-    LineSource source(in, kUnitStdin, "stdin");
-    set_stdin_source(&source);
-    std::optional<RunEnd> end;
-    try {
-      READ_DETECTOR(dir_.path(), detname);
-    } catch (const RunEnd& e) {
-      end = e;
-    }
-    set_stdin_source(nullptr);
-    return end;
+    test::InProcessRun run =
+        test::run_in_process([&] { READ_DETECTOR(dir_.path(), detname); }, answer);
+    printed_ += run.out;
+    return run.end;
   }
 
   std::optional<RunEnd> read_file(const std::string& content) {
@@ -70,7 +50,7 @@ class DetectorTest : public ::testing::Test {
   std::string path() const { return dir_.path() + "/_detectors/det"; }
 
   test::ScratchDir dir_;
-  std::ostringstream captured_;
+  std::string printed_;  // what the reads printed on standard output
 };
 
 struct SizeCase {
@@ -102,7 +82,7 @@ TEST_P(DetectorSize, ReadsExactlyTheCountedRecords) {
   EXPECT_EQ(end->io_error, kEndOfFile);
   EXPECT_EQ(end->unit, kUnitData);
   EXPECT_EQ(end->file, path());
-  EXPECT_EQ(captured_.str(), "");
+  EXPECT_EQ(printed_, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -5,31 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "case_table.h"
 #include "cross_sections.h"
 #include "element_data.h"
 #include "harness.h"
+#include "in_process.h"
 #include "material.h"
-#include "text/line_source.h"
-#include "text/list_output.h"
 #include "text/run_end.h"
 
 namespace zelpra {
 namespace {
 
-// Test names from the label of each case.
-template <typename Case>
-std::string case_label(const ::testing::TestParamInfo<Case>& info) {
-  return info.param.label;
-}
-
-std::string padded(std::string s, std::size_t n) {
-  s.resize(n, ' ');
-  return s;
-}
+using test::case_label;
+using test::padded;
 
 // Two elements with hand-picked tables: hydrogen (row 1) and oxygen (row 8),
 // plus the atomic weights of carbon, aluminium, thorium and uranium.
@@ -58,27 +49,15 @@ class MaterialTest : public ::testing::Test {
   void SetUp() override {
     set_up_elements();
     MATERIAL = Material{};
-    set_out(&captured_);
   }
-  void TearDown() override {
-    set_out(nullptr);
-    set_stdin_source(nullptr);
-    MATERIAL = Material{};
-  }
+  void TearDown() override { MATERIAL = Material{}; }
 
   // READ_MATERIAL with `answer` on standard input; the RunEnd if the run ended.
   std::optional<RunEnd> read(const std::string& answer, std::string& matname) {
-    std::istringstream in(answer);
-    LineSource source(in, kUnitStdin, "stdin");
-    set_stdin_source(&source);
-    std::optional<RunEnd> end;
-    try {
-      READ_MATERIAL(dir_.path(), matname);
-    } catch (const RunEnd& e) {
-      end = e;
-    }
-    set_stdin_source(nullptr);
-    return end;
+    test::InProcessRun run =
+        test::run_in_process([&] { READ_MATERIAL(dir_.path(), matname); }, answer);
+    printed_ += run.out;
+    return run.end;
   }
 
   // Writes the material file `name` and reads it by that name.
@@ -91,7 +70,7 @@ class MaterialTest : public ::testing::Test {
   std::string path(const std::string& name) const { return dir_.path() + "/_materials/" + name; }
 
   test::ScratchDir dir_;
-  std::ostringstream captured_;
+  std::string printed_;  // what the routines printed on standard output
 };
 
 // ---- Reading, conversion and the weight-sum check -------------------------
@@ -118,7 +97,7 @@ TEST_P(ReadMaterialCases, FillsTheBlock) {
     EXPECT_EQ(MATERIAL.fw[i], c.fw[i]) << "element " << i + 1;
   }
   EXPECT_EQ(MATERIAL.rho, c.rho);
-  EXPECT_EQ(captured_.str(), c.printed);
+  EXPECT_EQ(printed_, c.printed);
 }
 
 const std::string kWtotWarning = " WARNING: wtot.ne.1.0 -- ";
@@ -200,7 +179,7 @@ TEST_P(ReadMaterialEnds, EndsTheRun) {
     EXPECT_EQ(end->unit, kUnitData);
     EXPECT_EQ(end->file, path("mat"));
   }
-  EXPECT_EQ(captured_.str() + end->out, c.printed);
+  EXPECT_EQ(printed_ + end->out, c.printed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -228,7 +207,7 @@ TEST_F(MaterialTest, MissingFileShowsTheNameAtFullLength) {
   EXPECT_EQ(end->status, 8);
   EXPECT_EQ(end->io_error, 0);
   EXPECT_EQ(end->out, " ERROR: could not find material file " + padded("nosuch", 40) + "\n");
-  EXPECT_EQ(captured_.str(), "");
+  EXPECT_EQ(printed_, "");
 }
 
 TEST_F(MaterialTest, DirectoryInPlaceOfTheFileIsMissing) {
@@ -269,12 +248,14 @@ TEST_P(MixtureMu, WeightedSumOfElementTotals) {
   MATERIAL.iz = {1, 8};
   MATERIAL.fw = {0.111906752f, 0.888093233f};
   float xinc = -1.0f, xpe = -1.0f, mutot = -1.0f, mupi = -1.0f;
-  MIXTURE_MU(c.e, xinc, xpe, mutot, mupi);
+  const test::InProcessRun run =
+      test::run_in_process([&] { MIXTURE_MU(c.e, xinc, xpe, mutot, mupi); });
+  ASSERT_FALSE(run.end.has_value());
   EXPECT_EQ(mutot, c.mutot);
   EXPECT_EQ(mupi, c.mupi);
   EXPECT_EQ(xpe, c.xpe);
   EXPECT_EQ(xinc, c.xinc);
-  EXPECT_EQ(captured_.str(), "");
+  EXPECT_EQ(run.out, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -304,15 +285,13 @@ TEST_P(MixtureMuRefusal, EndsWithStatus8) {
     MATERIAL.fw[i] = 0.5f;
   }
   float xinc = 0.0f, xpe = 0.0f, mutot = 0.0f, mupi = 0.0f;
-  try {
-    MIXTURE_MU(c.e, xinc, xpe, mutot, mupi);
-    FAIL() << "MIXTURE_MU returned";
-  } catch (const RunEnd& end) {
-    EXPECT_EQ(end.status, 8);
-    EXPECT_EQ(end.io_error, 0);
-    EXPECT_EQ(end.out, c.line);
-  }
-  EXPECT_EQ(captured_.str(), "");
+  const test::InProcessRun run =
+      test::run_in_process([&] { MIXTURE_MU(c.e, xinc, xpe, mutot, mupi); });
+  ASSERT_TRUE(run.end.has_value()) << "MIXTURE_MU returned";
+  EXPECT_EQ(run.end->status, 8);
+  EXPECT_EQ(run.end->io_error, 0);
+  EXPECT_EQ(run.end->out, c.line);
+  EXPECT_EQ(run.out, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,22 +1,18 @@
 // The spectrum report block: exact columns of its four layouts.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "case_table.h"
+#include "in_process.h"
 #include "report.h"
 #include "spectrum_file.h"
-#include "text/list_output.h"
 
 namespace zelpra {
 namespace {
 
-// Test names from the label of each case.
-template <typename Case>
-std::string case_label(const ::testing::TestParamInfo<Case>& info) {
-  return info.param.label;
-}
+using test::case_label;
 
 struct HistoryEntry {
   std::string name;  // padded to 20 by the test
@@ -37,10 +33,7 @@ void PrintTo(const ReportCase& c, std::ostream* os) { *os << c.label; }
 
 class ReportSpectrum : public ::testing::TestWithParam<ReportCase> {
  protected:
-  void TearDown() override {
-    set_out(nullptr);
-    SPECTRUM = Spectrum{};
-  }
+  void TearDown() override { SPECTRUM = Spectrum{}; }
 };
 
 TEST_P(ReportSpectrum, PrintsTheBlock) {
@@ -57,10 +50,9 @@ TEST_P(ReportSpectrum, PrintsTheBlock) {
     SPECTRUM.hname[j] = name;
     SPECTRUM.hval[j] = c.history[j].value;
   }
-  std::ostringstream captured;
-  set_out(&captured);
-  REPORT_SPECTRUM();
-  EXPECT_EQ(captured.str(), c.expected);
+  const test::InProcessRun run = test::run_in_process(REPORT_SPECTRUM);
+  ASSERT_FALSE(run.end.has_value());
+  EXPECT_EQ(run.out, c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "spectrum_text.h"
 #include "text/run_end.h"
 
 namespace zelpra {
@@ -66,15 +66,31 @@ std::string first_lines(const std::string& text, int count) {
   return text.substr(0, pos);
 }
 
+// Records 1 to 3 as read: the header values, the counts and the flags.
+struct Head {
+  int32_t ihd1;
+  float hd1;
+  int32_t ihd2;
+  float hd2;
+  int32_t nbin;
+  float de;
+  float dist;
+  UnitFlags iu;
+};
+
+void expect_head(const Head& expected, const Result& r) {
+  EXPECT_EQ(expected.ihd1, r.s.ihd1);
+  EXPECT_EQ(expected.hd1, r.s.hd1);
+  EXPECT_EQ(expected.ihd2, r.s.ihd2);
+  EXPECT_EQ(expected.hd2, r.s.hd2);
+  EXPECT_EQ(expected.nbin, r.s.nbin);
+  EXPECT_EQ(expected.de, r.s.de);
+  EXPECT_EQ(expected.dist, r.s.dist);
+  EXPECT_EQ(expected.iu, r.iu);
+}
+
 void expect_same_block(const Result& a, const Result& b) {
-  EXPECT_EQ(a.iu, b.iu);
-  EXPECT_EQ(a.s.ihd1, b.s.ihd1);
-  EXPECT_EQ(a.s.hd1, b.s.hd1);
-  EXPECT_EQ(a.s.ihd2, b.s.ihd2);
-  EXPECT_EQ(a.s.hd2, b.s.hd2);
-  EXPECT_EQ(a.s.nbin, b.s.nbin);
-  EXPECT_EQ(a.s.de, b.s.de);
-  EXPECT_EQ(a.s.dist, b.s.dist);
+  expect_head({a.s.ihd1, a.s.hd1, a.s.ihd2, a.s.hd2, a.s.nbin, a.s.de, a.s.dist, a.iu}, b);
   EXPECT_EQ(a.s.ebin, b.s.ebin);
   EXPECT_EQ(a.s.phi, b.s.phi);
   EXPECT_EQ(a.s.nhist, b.s.nhist);
@@ -82,23 +98,25 @@ void expect_same_block(const Result& a, const Result& b) {
   EXPECT_EQ(a.s.hval, b.s.hval);
 }
 
+struct Bin {
+  float e;
+  float phi;
+};
+
+// The first bins as read, in order.
+void expect_bins(const std::vector<Bin>& expected, const Result& r) {
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE("bin " + std::to_string(i + 1));
+    EXPECT_EQ(expected[i].e, r.s.ebin[i]);
+    EXPECT_EQ(expected[i].phi, r.s.phi[i]);
+  }
+}
+
 TEST(ReadSpectrum, WriterLayoutFillsBlockAndFlags) {
   const Result r = read_text(kWriterFile);
-  EXPECT_EQ(12, r.s.ihd1);
-  EXPECT_EQ(0.5f, r.s.hd1);
-  EXPECT_EQ(3, r.s.ihd2);
-  EXPECT_EQ(10.25f, r.s.hd2);
-  EXPECT_EQ(3, r.s.nbin);
-  EXPECT_EQ(1.0f, r.s.de);
-  EXPECT_EQ(100.0f, r.s.dist);
-  EXPECT_EQ((UnitFlags{1, 2}), r.iu);
-  EXPECT_EQ(10.5f, r.s.ebin[0]);
-  EXPECT_EQ(11.5f, r.s.ebin[1]);
-  EXPECT_EQ(150.25f, r.s.ebin[2]);
+  expect_head({12, 0.5f, 3, 10.25f, 3, 1.0f, 100.0f, {1, 2}}, r);
   // Values with an exponent read as written, the scale factor notwithstanding.
-  EXPECT_EQ(1.2345e5f, r.s.phi[0]);
-  EXPECT_EQ(-2.0e-3f, r.s.phi[1]);
-  EXPECT_EQ(3.0e10f, r.s.phi[2]);
+  expect_bins({{10.5f, 1.2345e5f}, {11.5f, -2.0e-3f}, {150.25f, 3.0e10f}}, r);
   EXPECT_EQ(0.0f, r.s.phi[3]);
   EXPECT_EQ(2, r.s.nhist);
   EXPECT_EQ("Aluminium           ", r.s.hname[0]);
@@ -204,39 +222,24 @@ TEST(ReadSpectrum, ShortRecordsArePaddedWithBlanks) {
       "#  2\n"
       "# Al\n"
       "#\n");
-  EXPECT_EQ(12, r.s.ihd1);
-  EXPECT_EQ(0.0f, r.s.hd1);
-  EXPECT_EQ(0, r.s.ihd2);
-  EXPECT_EQ(0.0f, r.s.hd2);
-  EXPECT_EQ(2, r.s.nbin);
-  EXPECT_EQ(0.0f, r.s.de);
-  EXPECT_EQ(0.0f, r.s.dist);
-  EXPECT_EQ((UnitFlags{2, 2}), r.iu);
-  EXPECT_EQ(10.5f, r.s.ebin[0]);
-  EXPECT_EQ(11.5f, r.s.ebin[1]);
-  EXPECT_EQ(0.0f, r.s.phi[0]);
-  EXPECT_EQ(0.0f, r.s.phi[1]);
+  expect_head({12, 0.0f, 0, 0.0f, 2, 0.0f, 0.0f, {2, 2}}, r);
+  expect_bins({{10.5f, 0.0f}, {11.5f, 0.0f}}, r);
   EXPECT_EQ(2, r.s.nhist);
   EXPECT_EQ("Al                  ", r.s.hname[0]);
   EXPECT_EQ(std::string(20, ' '), r.s.hname[1]);
   EXPECT_EQ(0.0f, r.s.hval[0]);
 }
 
+// `bins_written` bins (0.5 keV apart, 10 per keV) and `entries_written`
+// history entries under counts that may say otherwise.
 std::string file_with_counts(int nbin, int bins_written, int nhist, int entries_written) {
-  char header[64];
-  std::snprintf(header, sizeof header, "#   %3d   1.0000    100.0000\n", nbin);
-  std::string text = std::string("# kaltrovin: 12   0.500  3   10.25\n") + header +
-                     "#    1   2  (unit flags)\n#  Energy      #/mAs-cm^2-keV\n";
-  for (int i = 1; i <= bins_written; ++i) {
-    char line[64];
-    std::snprintf(line, sizeof line, "  %7.3f     %13.4E\n", i * 0.5, i * 10.0);
-    text += line;
-  }
-  char count[16];
-  std::snprintf(count, sizeof count, "# %2d\n", nhist);
-  text += std::string("#  Attenuation History:\n") + count;
-  for (int i = 1; i <= entries_written; ++i) text += "# filter                 1.0000E+00\n";
-  return text;
+  test::SpectrumText text;
+  text.header(12, 0.5, 3, 10.25).geometry(1.0, 100.0).flags(1, 2).nbin(nbin).nhist(nhist);
+  std::vector<test::SpectrumBin> bins;
+  for (int i = 1; i <= bins_written; ++i) bins.push_back({i * 0.5, i * 10.0});
+  text.bins(bins);
+  for (int i = 1; i <= entries_written; ++i) text.entry("filter", 1.0);
+  return text.str();
 }
 
 TEST(ReadSpectrum, CountsUpToCapacityReadAndBeyondAreRefused) {

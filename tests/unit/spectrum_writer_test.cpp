@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -23,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "in_process.h"
 #include "spectrum_file.h"
 #include "text/run_end.h"
 
@@ -92,6 +94,14 @@ const char* const kSampleFile =
 void write(const Spectrum& s, const UnitFlags& iu) {
   SPECTRUM = s;
   WRITE_SPECTRUM(iu);
+}
+
+// Writes `s` with flags 1 2, which must end the run: how it ended.
+RunEnd run_end_of_write(const Spectrum& s) {
+  const std::optional<RunEnd> end = test::run_in_process([&s] { write(s, {1, 2}); }).end;
+  if (end) return *end;
+  ADD_FAILURE() << "the spectrum was written";
+  return {};
 }
 
 TEST(SpectrumWriter, WritesEveryRecord) {
@@ -253,15 +263,10 @@ TEST(SpectrumWriter, RefusesAValueThatDoesNotFitItsField) {
     dir.write("spectra.tmp", old);
     Spectrum s = sample_spectrum();
     c.change(s);
-    SPECTRUM = s;
-    try {
-      WRITE_SPECTRUM({1, 2});
-      ADD_FAILURE() << "not refused";
-    } catch (const RunEnd& end) {
-      EXPECT_EQ(end.status, 8);
-      EXPECT_EQ(end.io_error, 0);
-      EXPECT_EQ(end.out, kNoFitLines);
-    }
+    const RunEnd end = run_end_of_write(s);
+    EXPECT_EQ(end.status, 8);
+    EXPECT_EQ(end.io_error, 0);
+    EXPECT_EQ(end.out, kNoFitLines);
     EXPECT_EQ(dir.read("spectra.tmp"), old);
     EXPECT_EQ(files_in(dir), std::set<std::string>{"spectra.tmp"});
   }
@@ -299,11 +304,24 @@ void drop_privileges() {
   if (setgid(65534) != 0 || setuid(65534) != 0) _exit(97);
 }
 
-TEST(SpectrumWriterFailure, ExistingFileThatMayNotBeWrittenIsError9) {
+struct PermissionCase {
+  const char* label;
+  mode_t file_mode;  // of the existing spectra.tmp
+  mode_t dir_mode;   // of the working directory
+};
+
+void PrintTo(const PermissionCase& c, std::ostream* os) { *os << c.label; }
+
+class SpectrumWriterPermission : public ::testing::TestWithParam<PermissionCase> {};
+
+// Either the existing file or the directory that the replacement goes into
+// may not be written.
+TEST_P(SpectrumWriterPermission, IsError9) {
+  const PermissionCase& c = GetParam();
   ScratchDir dir;
   dir.write("spectra.tmp", kOld);
-  ASSERT_EQ(::chmod((dir / "spectra.tmp").c_str(), 0444), 0);
-  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  ASSERT_EQ(::chmod((dir / "spectra.tmp").c_str(), c.file_mode), 0);
+  ASSERT_EQ(::chmod(dir.path().c_str(), c.dir_mode), 0);
   EXPECT_EQ(write_in_child(dir, drop_privileges,
                            "quiset: severe (9): permission to access file denied, unit 10, "
                            "file spectra.tmp\n"),
@@ -312,18 +330,13 @@ TEST(SpectrumWriterFailure, ExistingFileThatMayNotBeWrittenIsError9) {
   EXPECT_EQ(files_in(dir), std::set<std::string>{"spectra.tmp"});
 }
 
-TEST(SpectrumWriterFailure, DirectoryThatMayNotBeWrittenIsError9) {
-  ScratchDir dir;
-  dir.write("spectra.tmp", kOld);
-  ASSERT_EQ(::chmod((dir / "spectra.tmp").c_str(), 0666), 0);
-  ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
-  EXPECT_EQ(write_in_child(dir, drop_privileges,
-                           "quiset: severe (9): permission to access file denied, unit 10, "
-                           "file spectra.tmp\n"),
-            9);
-  EXPECT_EQ(dir.read("spectra.tmp"), kOld);
-  EXPECT_EQ(files_in(dir), std::set<std::string>{"spectra.tmp"});
-}
+INSTANTIATE_TEST_SUITE_P(
+    MayNotBeWritten, SpectrumWriterPermission,
+    ::testing::Values(PermissionCase{"existing_file", 0444, 0777},
+                      PermissionCase{"directory", 0666, 0555}),
+    [](const ::testing::TestParamInfo<PermissionCase>& info) {
+      return std::string(info.param.label);
+    });
 
 // A short write (the file-size limit, with SIGXFSZ ignored) is detected; the
 // temporary file goes, the old spectrum stays.
@@ -351,16 +364,11 @@ TEST(SpectrumWriterFailure, TemporaryFileThatCannotBeCreatedIsError30) {
   dir.write("spectra.tmp", kOld);
   const std::string temp = "spectra.tmp." + std::to_string(getpid()) + ".new";
   fs::create_directory(temp);
-  SPECTRUM = sample_spectrum();
-  try {
-    WRITE_SPECTRUM({1, 2});
-    ADD_FAILURE() << "no error";
-  } catch (const RunEnd& end) {
-    EXPECT_EQ(end.stderr_line("fendo"),
-              "fendo: severe (30): open failure, unit 10, file spectra.tmp\n");
-    EXPECT_EQ(end.status, 30);
-    EXPECT_EQ(end.out, "");
-  }
+  const RunEnd end = run_end_of_write(sample_spectrum());
+  EXPECT_EQ(end.stderr_line("fendo"),
+            "fendo: severe (30): open failure, unit 10, file spectra.tmp\n");
+  EXPECT_EQ(end.status, 30);
+  EXPECT_EQ(end.out, "");
   EXPECT_EQ(dir.read("spectra.tmp"), kOld);
   EXPECT_EQ(files_in(dir), (std::set<std::string>{"spectra.tmp", temp}));
 }
@@ -371,15 +379,10 @@ TEST(SpectrumWriterFailure, FailedRenameIsError38) {
   ScratchDir dir;
   InDir in(dir);
   dir.write("spectra.tmp/keep", kOld);
-  SPECTRUM = sample_spectrum();
-  try {
-    WRITE_SPECTRUM({1, 2});
-    ADD_FAILURE() << "no error";
-  } catch (const RunEnd& end) {
-    EXPECT_EQ(end.stderr_line("brask"),
-              "brask: severe (38): error during write, unit 10, file spectra.tmp\n");
-    EXPECT_EQ(end.status, 38);
-  }
+  const RunEnd end = run_end_of_write(sample_spectrum());
+  EXPECT_EQ(end.stderr_line("brask"),
+            "brask: severe (38): error during write, unit 10, file spectra.tmp\n");
+  EXPECT_EQ(end.status, 38);
   EXPECT_EQ(dir.read("spectra.tmp/keep"), kOld);
   EXPECT_EQ(files_in(dir), std::set<std::string>{"spectra.tmp"});
 }
