@@ -5,10 +5,10 @@
 #   tests/fuzz/run.sh 600       every target for 600 s
 #   tests/fuzz/run.sh 60 spectrum material    only these targets
 #
-# The build goes to build/fuzz (ZELPRA_FUZZ_BUILD); each target grows its own
+# The build goes to build-fuzz (ZELPRA_FUZZ_BUILD); each target grows its own
 # working corpus there from the seeds in tests/fuzz/corpus/<target> and the
 # kept failures in tests/fuzz/regressions/<target>.  An input that makes a
-# target fail is written to build/fuzz/artifacts/<target>/; keep it in
+# target fail is written to build-fuzz/artifacts/<target>/; keep it in
 # tests/fuzz/regressions/<target>/ so that unit_tests replays it.  Exits
 # non-zero when a target fails or cannot be built.
 set -euo pipefail
@@ -19,7 +19,7 @@ seconds=${1:-${ZELPRA_FUZZ_SECONDS:-30}}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(list_input fixed_field spectrum material detector database)
-build=${ZELPRA_FUZZ_BUILD:-$root/build/fuzz}
+build=${ZELPRA_FUZZ_BUILD:-$root/build-fuzz}
 
 if ! command -v clang++ >/dev/null; then
   echo "fuzz: clang++ not found (Debian package clang)" >&2
