@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <iostream>
 #include <utility>
 
@@ -16,7 +17,10 @@ LineSource::LineSource(std::istream& in, int unit, std::string name)
 bool LineSource::next_line(std::string& line) {
   line.clear();
   if (!std::getline(*in_, line)) {
-    if (in_->bad()) fail(kReadError);
+    // std::cin reads through the C stream stdin, which keeps a failed read
+    // (standard input on a directory, say) apart from its end only in its
+    // error indicator.
+    if (in_->bad() || (in_ == &std::cin && std::ferror(stdin) != 0)) fail(kReadError);
     return false;
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -52,6 +56,9 @@ OpenStatus open_for_reading(const std::string& path, std::ifstream& file) {
     return OpenStatus::kFailed;
   }
   if (S_ISDIR(st.st_mode)) return OpenStatus::kIsDirectory;
+  // Only a regular file can be read whole: a named pipe or a device would
+  // block the run or never end.
+  if (!S_ISREG(st.st_mode)) return OpenStatus::kFailed;
   errno = 0;
   file.open(path, std::ios::in | std::ios::binary);
   if (!file.is_open()) return errno == EACCES ? OpenStatus::kDenied : OpenStatus::kFailed;

@@ -70,15 +70,23 @@ int run_tool(const char* tool, void (*body)()) {
     }
   }
   int status = 0;
-  std::string err;
+  RunEnd ended;
   try {
     body();
   } catch (const RunEnd& end) {
-    out() << end.out;
-    err = end.stderr_line(tool);
+    ended = end;
     status = end.status;
+    out() << end.out;
   }
   out().flush();
+  const bool stdout_failed = !out().good() || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+  if (stdout_failed && ended.io_error == 0) {
+    ended.io_error = kWriteError;
+    ended.unit = kUnitStdout;
+    ended.file = "stdout";
+    status = kWriteError;
+  }
+  const std::string err = ended.stderr_line(tool);
   if (!err.empty()) {
     std::cerr << err;
     std::cerr.flush();

@@ -29,6 +29,7 @@ enum IoError : int {
 // Unit numbers that the fatal error line names.
 constexpr int kUnitDatabase = 4;  // the 17 interaction-database files
 constexpr int kUnitStdin = 5;     // standard input
+constexpr int kUnitStdout = 6;    // standard output
 constexpr int kUnitData = 10;     // spectra.tmp, material and detector files
 
 // The exit status of a tool's own refusal.
@@ -59,7 +60,9 @@ struct RunEnd {
 
 // Runs a tool's main routine: returns 0 after a normal end, or prints what a
 // RunEnd carries (standard output first, then the line on standard error) and
-// returns its status.  Standard output is flushed on every path.
+// returns its status.  Standard output is flushed on every path; when it
+// cannot be written, the run ends with the fatal write error 38 on unit 6,
+// "stdout", rather than as a success whose result was lost.
 int run_tool(const char* tool, void (*body)());
 
 }  // namespace zelpra

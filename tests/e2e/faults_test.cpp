@@ -159,10 +159,8 @@ TEST(FailingWrite, AWriteUnderTheLimitSucceeds) {
 // ---- Standard output that cannot be written ---------------------------------
 
 // A result that cannot be printed (a full disk behind a redirection) must
-// not end as a success.  Disabled until the text core reports a failed write
-// on standard output as the fatal output error; today the run ends with
-// status 0 and the result is lost.
-TEST(StandardOutput, DISABLED_AFullDeviceIsTheFatalOutputError) {
+// not end as a success: it is the fatal output error.
+TEST(StandardOutput, AFullDeviceIsTheFatalOutputError) {
   for (const char* tool : {"belmor", "dosix", "atlune", "torvane"}) {
     World w;
     Faults faults;
@@ -175,9 +173,8 @@ TEST(StandardOutput, DISABLED_AFullDeviceIsTheFatalOutputError) {
 }
 
 // A read of standard input that fails (here: it is a directory) is the
-// fatal read error, not the end of the answers.  Disabled until the line
-// source tells a failed read from the end of the input; today it reports 24.
-TEST(StandardInput, DISABLED_AFailedReadIsTheReadError) {
+// fatal read error, not the end of the answers.
+TEST(StandardInput, AFailedReadIsTheReadError) {
   World w;
   Faults faults;
   faults.stdin_path = w.dir.path();
@@ -270,9 +267,8 @@ TEST(SpectrumFile, ADirectoryGivesTheReadersMessage) {
 }
 
 // A spectra.tmp that is not a regular file (a named pipe nobody writes to)
-// must not block the tool for ever.  Disabled until the file opening refuses
-// what is not a regular file; today every tool waits on the pipe.
-TEST(SpectrumFile, DISABLED_ANamedPipeDoesNotHang) {
+// must not block the tool for ever: it does not open, like a missing one.
+TEST(SpectrumFile, ANamedPipeDoesNotHang) {
   World w;
   fs::remove(w.dir / "spectra.tmp");
   ASSERT_EQ(mkfifo((w.dir / "spectra.tmp").c_str(), 0644), 0);

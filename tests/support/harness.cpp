@@ -1,7 +1,9 @@
 #include "harness.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -118,13 +120,39 @@ RunResult run_tool(const std::string& tool, const std::string& workdir, const Ru
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
-    if (chdir(workdir.c_str()) != 0) _exit(127);
-    if (in_fd >= 0) dup2(in_fd, 0); else close(0);
-    dup2(out_fd, 1);
+    const Faults& faults = options.faults;
+    if (faults.gid) {
+      if (setgroups(0, nullptr) != 0 || setgid(*faults.gid) != 0) _exit(kCouldNotStart);
+    }
+    if (faults.uid && setuid(*faults.uid) != 0) _exit(kCouldNotStart);
+    if (chdir(workdir.c_str()) != 0) _exit(kCouldNotStart);
+    if (faults.file_size_limit) {
+      signal(SIGXFSZ, SIG_IGN);  // an ignored signal stays ignored across exec
+      struct rlimit limit {};
+      limit.rlim_cur = static_cast<rlim_t>(*faults.file_size_limit);
+      limit.rlim_max = static_cast<rlim_t>(*faults.file_size_limit);
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(kCouldNotStart);
+    }
+    if (faults.stdin_path) {
+      int fd = open(faults.stdin_path->c_str(), O_RDONLY);
+      if (fd < 0) _exit(kCouldNotStart);
+      dup2(fd, 0);
+    } else if (in_fd >= 0) {
+      dup2(in_fd, 0);
+    } else {
+      close(0);
+    }
+    if (faults.stdout_path) {
+      int fd = open(faults.stdout_path->c_str(), O_WRONLY);
+      if (fd < 0) _exit(kCouldNotStart);
+      dup2(fd, 1);
+    } else {
+      dup2(out_fd, 1);
+    }
     dup2(err_fd, 2);
     char* argv[] = {path.data(), nullptr};
     execve(path.c_str(), argv, envp.data());
-    _exit(127);
+    _exit(kCouldNotStart);
   }
   int wstatus = 0;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeout_seconds);

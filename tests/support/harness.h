@@ -2,6 +2,8 @@
 // working directory and capture what it printed.
 #pragma once
 
+#include <sys/types.h>
+
 #include <map>
 #include <optional>
 #include <string>
@@ -33,6 +35,27 @@ struct RunResult {
   std::string err;
 };
 
+// Faults injected into the program's process before it starts.
+struct Faults {
+  // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored, so that a write past it
+  // fails with EFBIG instead of killing the process.
+  std::optional<long> file_size_limit;
+  // Run with this user and group id (needs the superuser to switch), so
+  // that permissions hold; the superuser passes over them.
+  std::optional<uid_t> uid;
+  std::optional<gid_t> gid;
+  // Standard output opened on this path (for example /dev/full) instead of
+  // a file the result is read back from; RunResult::out is then empty.
+  std::optional<std::string> stdout_path;
+  // Standard input opened on this path (a directory, say) instead of
+  // RunOptions::stdin_text.
+  std::optional<std::string> stdin_path;
+};
+
+// Exit status when the program could not be started as asked (for example
+// the user it was to run as may not reach the build directory).
+constexpr int kCouldNotStart = 126;
+
 struct RunOptions {
   std::string stdin_text;          // what standard input holds
   bool close_stdin = false;        // run with standard input closed
@@ -40,6 +63,7 @@ struct RunOptions {
   // ZELPRA_DIR is always removed first, so a test sets it explicitly.
   std::map<std::string, std::optional<std::string>> env;
   int timeout_seconds = 20;
+  Faults faults;
 };
 
 // Runs build/bin/<tool> with `workdir` as its working directory.
