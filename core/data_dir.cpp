@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "text/line_source.h"
+#include "text/list_input.h"
 #include "text/list_output.h"
 #include "text/run_end.h"
 
@@ -33,6 +35,18 @@ std::string data_path(std::string_view datadir, std::string_view subdir, std::st
   path += subdir;
   path += '/';
   path += trim_trailing_blanks(name);
+  return path;
+}
+
+std::string open_named_data_file(const std::string& datadir, std::string_view subdir,
+                                 std::string_view missing_text, std::string& name,
+                                 std::ifstream& file) {
+  name.resize(kNameLength, ' ');
+  list_read(stdin_source(), {ListItem::text(name, kNameLength)});
+  std::string path = data_path(datadir, subdir, name);
+  if (open_for_reading(path, file) != OpenStatus::kOk) {
+    refuse(ListLine().text(missing_text).text(name).str());
+  }
   return path;
 }
 

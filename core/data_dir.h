@@ -2,10 +2,14 @@
 // path is formed.
 #pragma once
 
+#include <fstream>
 #include <string>
 #include <string_view>
 
 namespace zelpra {
+
+// Length of the material and detector names read from standard input.
+constexpr int kNameLength = 40;
 
 // The value of ZELPRA_DIR, used whole (an unset variable reads as blank).  A
 // value of nothing but blanks is refused with the line
@@ -17,5 +21,14 @@ std::string GET_DATA_DIR();
 // separator, the file name without its trailing blanks.  Leading blanks and
 // doubled separators stay; nothing is normalised.
 std::string data_path(std::string_view datadir, std::string_view subdir, std::string_view name);
+
+// Reads one name (kNameLength characters, blank-padded) from standard input
+// into `name` and opens the file of that name in <datadir>/<subdir> into
+// `file`.  A file that does not open is refused with the free-form line
+// `missing_text` followed by the name at its full length.  Returns the path
+// as opened, which fatal input errors in the file report.
+std::string open_named_data_file(const std::string& datadir, std::string_view subdir,
+                                 std::string_view missing_text, std::string& name,
+                                 std::ifstream& file);
 
 }  // namespace zelpra

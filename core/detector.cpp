@@ -24,7 +24,6 @@ Detector DETECTOR;
 
 namespace {
 
-constexpr std::size_t kDetectorNameLength = 40;  // as read from standard input
 constexpr std::size_t kTitleLength = 40;
 constexpr std::size_t kCodeLength = 6;
 
@@ -49,14 +48,9 @@ int32_t table_size(float demin, float demax, float dstep) {
 // READ_DETECTOR: the detector name from standard input, then its file from
 // <datadir>/_detectors into DETECTOR.
 void READ_DETECTOR(const std::string& datadir, std::string& detname) {
-  detname.resize(kDetectorNameLength, ' ');
-  list_read(stdin_source(), {ListItem::text(detname, kDetectorNameLength)});
-
-  const std::string path = data_path(datadir, "_detectors", detname);
   std::ifstream file;
-  if (open_for_reading(path, file) != OpenStatus::kOk) {
-    refuse(ListLine().text("ERROR: could not find detector file ").text(detname).str());
-  }
+  const std::string path = open_named_data_file(
+      datadir, "_detectors", "ERROR: could not find detector file ", detname, file);
   LineSource source(file, kUnitData, path);
 
   Detector& d = DETECTOR;

@@ -50,14 +50,9 @@ void atom_counts_to_weights(Material& m) {
 // READ_MATERIAL: the material name from standard input, then its file from
 // <datadir>/_materials into MATERIAL.
 void READ_MATERIAL(const std::string& datadir, std::string& matname) {
-  matname.resize(kNameLength, ' ');
-  list_read(stdin_source(), {ListItem::text(matname, kNameLength)});
-
-  const std::string path = data_path(datadir, "_materials", matname);
   std::ifstream file;
-  if (open_for_reading(path, file) != OpenStatus::kOk) {
-    refuse(ListLine().text("ERROR: could not find material file ").text(matname).str());
-  }
+  const std::string path = open_named_data_file(
+      datadir, "_materials", "ERROR: could not find material file ", matname, file);
   LineSource source(file, kUnitData, path);
 
   Material& m = MATERIAL;

@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "data_dir.h"
+
 namespace zelpra {
 
 constexpr int kMaxElements = 10;
-constexpr int kNameLength = 40;  // names read from standard input
 
 struct Material {
   int32_t nz = 0;
