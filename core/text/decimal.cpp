@@ -97,7 +97,8 @@ IntegerStatus parse_integer_text(std::string_view s, bool digits_optional, int32
   std::size_t i = 0;
   bool negative = false;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  if (i == s.size() && !digits_optional) return IntegerStatus::kMalformed;
+  // A sign holds no number; with `digits_optional` only an empty text is 0.
+  if (i == s.size() && (i > 0 || !digits_optional)) return IntegerStatus::kMalformed;
   int64_t v = 0;
   bool overflow = false;
   for (; i < s.size(); ++i) {

@@ -37,7 +37,7 @@ bool split_real_text(std::string_view text, RealText& parts);
 enum class IntegerStatus { kOk, kMalformed, kOverflow };
 
 // An optional sign and digits, as a 32-bit integer.  With `digits_optional`
-// an empty text or a sign alone reads as 0.
+// an empty text reads as 0; a sign alone is malformed either way.
 IntegerStatus parse_integer_text(std::string_view text, bool digits_optional, int32_t& value);
 
 }  // namespace zelpra

@@ -53,12 +53,14 @@ class Statement {
 
   // The next value, or false when a slash has ended the statement.
   bool next(Value& value) {
-    if (slash_) return false;
+    // The copies of an "r*c" are all given out before a slash behind it ends
+    // the statement.
     if (repeat_left_ > 0) {
       --repeat_left_;
       value = repeated_;
       return true;
     }
+    if (slash_) return false;
     for (;;) {
       skip_blanks_and_line_ends();
       char c = line_[pos_];

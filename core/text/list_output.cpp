@@ -76,10 +76,8 @@ std::string ListLine::str() const {
   bool after_number = false;
   for (const Item& item : items_) {
     if (item.kind == Kind::kNumber) {
-      if (!line.empty() && line.size() + item.chars.size() > kLineLength) {
-        end_line();
-        line = " ";
-      }
+      // A number that does not fit starts the next line in column 1.
+      if (!line.empty() && line.size() + item.chars.size() > kLineLength) end_line();
       line += item.chars;
       after_number = true;
       continue;

@@ -6,7 +6,8 @@
 // get one blank before it; a text value that follows another text value
 // follows it directly; a number gets no extra blank.  An integer is
 // right-aligned in 12 columns, a real takes 15 columns (format_list_real).
-// A number that does not fit in the rest of the line starts a new line; a
+// A number that does not fit in the rest of the line starts a new line in
+// column 1, with no blank before it; a
 // text value that does not fit starts a new line when the line already holds
 // something; a text longer than a line continues on further lines, each
 // beginning with one blank.

@@ -96,6 +96,8 @@ class Atlune : public ::testing::Test {
     dir_.write("data/_materials/vapour", "2\n1 8\n2 1\n0.0013\n");
     dir_.write("data/_materials/short", "2\n1 8\n0.5 0.48\n1.0\n");
     dir_.write("data/_materials/oxypolonium", "2\n8 84\n0.5 0.5\n9.3\n");
+    dir_.write("data/_materials/halves", "2\n1 8\n0.5 0.5\n1.0\n");
+    dir_.write("data/_materials/halves_repeated", "2\n1 8\n2*0.5/ both halves\n1.0\n");
     dir_.write("data/_detectors/sid", detector_file(false));
     dir_.write("data/_detectors/dark", detector_file(true));
     dir_.write("data/_detectors/reversed", "'backwards'\nREV 150.0 1.0 1.0\ncaption\n");
@@ -190,6 +192,15 @@ TEST_F(Atlune, UnitsAndScaleDoNotChangeTheResult) {
   EXPECT_GT(photons, 0.3);
   EXPECT_NEAR(ergs / photons, 1.0, 2e-5);
   EXPECT_NEAR(scaled / photons, 1.0, 1e-6);
+}
+
+// A slash right behind a repeat count ends the group after all its copies.
+TEST_F(Atlune, RepeatCountBeforeASlashFillsTheWholeGroup) {
+  const RunResult plain = run(spectrum_file(1, 2, kPhotons), "halves\nsid\n0\n");
+  const RunResult repeated = run(spectrum_file(1, 2, kPhotons), "halves_repeated\nsid\n0\n");
+  EXPECT_EQ(plain.out, "  0.4478316    \n");
+  EXPECT_EQ(repeated.out, plain.out);
+  EXPECT_EQ(repeated.status, 0);
 }
 
 TEST_F(Atlune, MissingReportFlagIsAFatalEndOfFile) {

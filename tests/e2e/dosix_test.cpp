@@ -61,6 +61,9 @@ const std::string kRefusal =
 const Bins kErgBins = {{15.5, 1.5e-3}, {42.125, 2.0e-3}, {88.0, 3.5e-4}, {199.9, 1.0e-4}};
 const std::string kErgExposure = " Exposure =   4.0055543E-02  mR/mAs at    75.50000      cm.\n";
 
+const std::string kConversion =
+    "dosix: severe (64): input conversion error, unit 10, file spectra.tmp\n";
+
 std::string truncated() {
   std::string s = spectrum_file(1, 2, 0.5, 100.0, {{10.25, 2.5e5}, {20.0, 3.1e5}});
   return s.substr(0, s.find("   20.000"));
@@ -76,6 +79,21 @@ std::string too_many_bins() {
   std::string s = spectrum_file(1, 2, 0.5, 100.0, {});
   const std::size_t at = s.find("    0   0.5000");
   return s.replace(at, 5, "  301");
+}
+
+// One bin, and the offsets of its integer fields: ihd1 and ihd2 in the first
+// record, nbin in the second, the first unit flag in the third, nhist further
+// on.
+const std::string kOneBin = spectrum_file(1, 2, 0.5, 100.0, {{20.0, 3.1e5}});
+const std::size_t kIhd1 = 13;
+const std::size_t kIhd2 = 25;
+const std::size_t kNbin = kOneBin.find('\n') + 1 + 4;
+const std::size_t kFlag1 = kOneBin.find("#    1   2") + 4;
+const std::size_t kNhist = kOneBin.find("# ", kOneBin.find("History")) + 2;
+
+// `base` with the columns from `at` on replaced by `field`.
+std::string with_field(std::size_t at, const std::string& field, std::string base = kOneBin) {
+  return base.replace(at, field.size(), field);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,9 +135,15 @@ INSTANTIATE_TEST_SUITE_P(
              "dosix: severe (24): end-of-file during read, unit 10, file spectra.tmp\n", 24},
         Case{"empty", "", "",
              "dosix: severe (24): end-of-file during read, unit 10, file spectra.tmp\n", 24},
-        Case{"asterisks", with_asterisks(), "",
-             "dosix: severe (64): input conversion error, unit 10, file spectra.tmp\n", 64},
-        Case{"nbin_301", too_many_bins(), " ERROR: spectra.tmp nbin.gt.300: Aborting.\n", "", 8}),
+        Case{"asterisks", with_asterisks(), "", kConversion, 64},
+        Case{"nbin_301", too_many_bins(), " ERROR: spectra.tmp nbin.gt.300: Aborting.\n", "", 8},
+        // A sign alone in an integer field holds no number.
+        Case{"lone_sign_nbin", with_field(kNbin, "  +", spectrum_file(1, 2, 0.5, 100.0, {})), "",
+             kConversion, 64},
+        Case{"lone_sign_nhist", with_field(kNhist, " -"), "", kConversion, 64},
+        Case{"lone_sign_flag", with_field(kFlag1, " +"), "", kConversion, 64},
+        Case{"lone_sign_ihd1", with_field(kIhd1, " -"), "", kConversion, 64},
+        Case{"lone_sign_ihd2", with_field(kIhd2, "+"), "", kConversion, 64}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 TEST(DosixSpectrumFile, MissingOrADirectoryIsTheOneMessage) {

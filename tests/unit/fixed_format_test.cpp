@@ -119,7 +119,7 @@ TEST(FixedInput, Integers) {
 TEST(FixedInput, ConversionErrors) {
   int32_t i = 0;
   float r = 0;
-  for (const char* f : {"**", "1.", "a", "1\t", "2147483648", "1-"}) {
+  for (const char* f : {"**", "1.", "a", "1\t", "2147483648", "1-", "  +", " -", "-"}) {
     EXPECT_FALSE(parse_int_field(f, i)) << f;
   }
   for (const char* f : {"*******", "1.0E", "1.0E+", "1..2", "1.0x", "\t1.0", "4.0E38", "1e9999999999999"}) {

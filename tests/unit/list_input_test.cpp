@@ -84,6 +84,11 @@ TEST(ListInput, NullsSlashAndRepeatCounts) {
       {"2* 9\n", {-1, -1, 9}},
       {"1 2*4\n", {1, 4, 4}},
       {"5*1 8\n", {1, 1, 1}},
+      // Every copy of an r*c that a slash follows is given out first.
+      {"1*4/ 8\n", {4, -1, -1}},
+      {"2*4/ 8\n", {4, 4, -1}},
+      {"3*13/\n", {13, 13, 13}},
+      {"2*/ 8\n", {-1, -1, -1}},
   };
   for (const NullCase& c : cases) {
     std::istringstream in(c.input);
@@ -112,6 +117,21 @@ TEST(ListInput, Reals) {
     EXPECT_EQ(v, c.value) << c.input;
     EXPECT_EQ(std::signbit(v), std::signbit(c.value)) << c.input;
   }
+}
+
+TEST(ListInput, RepeatedRealsAndTextsBeforeASlash) {
+  std::istringstream in("2*4.8E-02/ remark\n2*'ab'/\n");
+  LineSource src(in, kUnitData, "f");
+  float r[3] = {-1.0f, -1.0f, -1.0f};
+  list_read(src, {ListItem::real(r[0]), ListItem::real(r[1]), ListItem::real(r[2])});
+  EXPECT_EQ(r[0], 4.8e-2f);
+  EXPECT_EQ(r[1], 4.8e-2f);
+  EXPECT_EQ(r[2], -1.0f);
+  std::string t[3] = {"x", "x", "x"};
+  list_read(src, {ListItem::text(t[0], 2), ListItem::text(t[1], 2), ListItem::text(t[2], 2)});
+  EXPECT_EQ(t[0], "ab");
+  EXPECT_EQ(t[1], "ab");
+  EXPECT_EQ(t[2], "x");
 }
 
 TEST(ListInput, TextValues) {

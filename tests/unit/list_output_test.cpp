@@ -81,9 +81,14 @@ TEST(ListOutput, LongTextWrapsOverLinesBeginningWithABlank) {
   // A text that fits behind another one follows it directly.
   std::string fits(45, 'x');
   EXPECT_EQ(ListLine().text(msg).text(fits).str(), " " + msg + fits + "\n");
-  // A number that does not fit in the rest of the line starts a new one.
+  // A number that does not fit in the rest of the line starts the next one in
+  // column 1; only a text value there gets a blank before it.
   EXPECT_EQ(ListLine().text(std::string(70, 'a')).real(1.0f).str(),
-            " " + std::string(70, 'a') + "\n    1.000000    \n");
+            " " + std::string(70, 'a') + "\n   1.000000    \n");
+  EXPECT_EQ(ListLine().integer(1).integer(2).integer(3).integer(4).integer(5).integer(6).integer(7).str(),
+            std::string(11, ' ') + "1" + std::string(11, ' ') + "2" + std::string(11, ' ') + "3" +
+                std::string(11, ' ') + "4" + std::string(11, ' ') + "5" + std::string(11, ' ') + "6" +
+                "\n" + std::string(11, ' ') + "7\n");
 }
 
 TEST(ListOutput, OutStreamCanBeRedirected) {
