@@ -342,6 +342,7 @@ bool all_digits(std::string_view s) {
 bool reference_int(std::string_view field, int32_t& value) {
   std::string s = blanks_removed(field);
   std::size_t i = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
+  if (i == 1 && s.size() == 1) return false;  // a sign alone holds no number
   if (!all_digits(std::string_view(s).substr(i))) return false;
   std::string digits = s.substr(i);
   std::size_t nz = digits.find_first_not_of('0');
