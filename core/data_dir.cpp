@@ -40,7 +40,7 @@ std::string data_path(std::string_view datadir, std::string_view subdir, std::st
 
 std::string open_named_data_file(const std::string& datadir, std::string_view subdir,
                                  std::string_view missing_text, std::string& name,
-                                 std::ifstream& file) {
+                                 InputFile& file) {
   name.resize(kNameLength, ' ');
   list_read(stdin_source(), {ListItem::text(name, kNameLength)});
   std::string path = data_path(datadir, subdir, name);

@@ -2,9 +2,10 @@
 // path is formed.
 #pragma once
 
-#include <fstream>
 #include <string>
 #include <string_view>
+
+#include "text/line_source.h"
 
 namespace zelpra {
 
@@ -29,6 +30,6 @@ std::string data_path(std::string_view datadir, std::string_view subdir, std::st
 // as opened, which fatal input errors in the file report.
 std::string open_named_data_file(const std::string& datadir, std::string_view subdir,
                                  std::string_view missing_text, std::string& name,
-                                 std::ifstream& file);
+                                 InputFile& file);
 
 }  // namespace zelpra

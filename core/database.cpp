@@ -1,11 +1,10 @@
 #include "database.h"
 
 #include <array>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "cross_sections.h"
 #include "data_dir.h"
@@ -31,25 +30,25 @@ class DatabaseFile {
  public:
   DatabaseFile(const std::string& datadir, const char* name)
       : path_(data_path(datadir, "_database", name)) {
-    if (open_for_reading(path_, file_) != OpenStatus::kOk) {
+    InputFile file;
+    if (open_for_reading(path_, file) != OpenStatus::kOk) {
       std::string shown = path_;
       if (shown.size() < kPathColumns) shown.resize(kPathColumns, ' ');
       refuse(ListLine().text(kOpenMessage).text(shown).str());
     }
-    source_.emplace(file_, kUnitDatabase, path_);
+    source_.emplace(std::move(file), kUnitDatabase, path_);
   }
 
   LineSource& source() { return *source_; }
-  std::ifstream& stream() { return file_; }
 
-  std::string record() { return source_->require_line(); }
-  float e13(const std::string& line, int first) {
+  // The next record; valid until the one after it is read.
+  std::string_view record() { return source_->require_line(); }
+  float e13(std::string_view line, int first) {
     return read_real_field(*source_, line, first, kE13Width, kE13Decimals);
   }
 
  private:
   std::string path_;
-  std::ifstream file_;
   std::optional<LineSource> source_;
 };
 
@@ -65,7 +64,7 @@ void read_fits(const std::string& datadir, const char* name,
                std::array<std::array<float, 4>, kElementRows>& table) {
   DatabaseFile f(datadir, name);
   for (auto& row : table) {
-    const std::string line = f.record();
+    const std::string_view line = f.record();
     for (int k = 0; k < 4; ++k) row[k] = f.e13(line, 11 + 15 * k);
   }
 }
@@ -79,7 +78,7 @@ void read_names(const std::string& datadir) {
 void read_inscat(const std::string& datadir) {
   DatabaseFile f(datadir, "inscat");
   for (auto& row : ELEMENT_DATA.inscat) {
-    std::string line;
+    std::string_view line;
     for (int j = 0; j < kInscatValues; ++j) {
       if (j % 4 == 0) line = f.record();
       row[j] = f.e13(line, 2 + 14 * (j % 4));
@@ -94,20 +93,16 @@ void read_inscat(const std::string& datadir) {
 // first, so that the second reading can start again where the first began.
 void read_kshell(const std::string& datadir) {
   DatabaseFile f(datadir, "kshell_data");
-  std::string contents{std::istreambuf_iterator<char>(f.stream()), std::istreambuf_iterator<char>()};
-  if (f.stream().bad()) f.source().fail(kReadError);
-  std::istringstream memory(contents);
-  LineSource source(memory, kUnitDatabase, f.source().name());
+  LineSource source(f.source().rest(), kUnitDatabase, f.source().name());
   ElementData& d = ELEMENT_DATA;
   int32_t z = 0;
   for (int rec = 0; rec < 4; ++rec) {
-    const std::streampos start = memory.tellg();
+    const std::size_t start = source.offset();
     list_read(source, {ListItem::integer(z)});
     if (z < 1 || z > kKshellElements) {
       refuse(list_text_line("ERROR: kshell_data atomic number not in 1..74"));
     }
-    memory.clear();
-    memory.seekg(start);
+    source.seek(start);
     auto& a = d.ksha[z - 1];
     auto& b = d.kshb[z - 1];
     list_read(source, {ListItem::integer(z), ListItem::real(a[0]), ListItem::real(a[1]),

@@ -8,8 +8,8 @@
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "data_dir.h"
@@ -48,10 +48,10 @@ int32_t table_size(float demin, float demax, float dstep) {
 // READ_DETECTOR: the detector name from standard input, then its file from
 // <datadir>/_detectors into DETECTOR.
 void READ_DETECTOR(const std::string& datadir, std::string& detname) {
-  std::ifstream file;
-  const std::string path = open_named_data_file(
+  InputFile file;
+  std::string path = open_named_data_file(
       datadir, "_detectors", "ERROR: could not find detector file ", detname, file);
-  LineSource source(file, kUnitData, path);
+  LineSource source(std::move(file), kUnitData, std::move(path));
 
   Detector& d = DETECTOR;
   d = Detector{};

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
+#include <utility>
 #include <vector>
 
 #include "cross_sections.h"
@@ -50,10 +50,10 @@ void atom_counts_to_weights(Material& m) {
 // READ_MATERIAL: the material name from standard input, then its file from
 // <datadir>/_materials into MATERIAL.
 void READ_MATERIAL(const std::string& datadir, std::string& matname) {
-  std::ifstream file;
-  const std::string path = open_named_data_file(
+  InputFile file;
+  std::string path = open_named_data_file(
       datadir, "_materials", "ERROR: could not find material file ", matname, file);
-  LineSource source(file, kUnitData, path);
+  LineSource source(std::move(file), kUnitData, std::move(path));
 
   Material& m = MATERIAL;
   m = Material{};

@@ -8,7 +8,8 @@
 
 #include "spectrum_file.h"
 
-#include <fstream>
+#include <string_view>
+#include <utility>
 
 #include "text/fixed_format.h"
 #include "text/list_input.h"
@@ -23,7 +24,7 @@ void read_spectrum_records(LineSource& source, UnitFlags& iu) {
   Spectrum& s = SPECTRUM;
 
   // Record 1, the generation header: (13X,I2,2X,F6.3,2X,I1,2X,F6.2).
-  std::string line = source.require_line();
+  std::string_view line = source.require_line();
   s.ihd1 = read_int_field(source, line, 14, 2);
   s.hd1 = read_real_field(source, line, 18, 6, 3);
   s.ihd2 = read_int_field(source, line, 26, 1);
@@ -69,11 +70,11 @@ void read_spectrum_records(LineSource& source, UnitFlags& iu) {
 }
 
 void READ_SPECTRUM(UnitFlags& iu) {
-  std::ifstream file;
+  InputFile file;
   if (open_for_reading(kSpectrumFileName, file) != OpenStatus::kOk) {
     refuse(list_text_line("ERROR: spectra.tmp DOES NOT EXIST: Aborting."));
   }
-  LineSource source(file, kUnitData, kSpectrumFileName);
+  LineSource source(std::move(file), kUnitData, kSpectrumFileName);
   read_spectrum_records(source, iu);
 }
 

@@ -1,18 +1,21 @@
 // Decimal digits to the nearest 32-bit real, in one correctly rounded step.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
+#include <cstring>
 #include <string_view>
 
 namespace zelpra {
 
 enum class DecimalStatus { kOk, kOverflow };
 
-// value = (negative ? -1 : 1) * 0.<digits> ... precisely: the integer whose
-// decimal digits are `digits` (only '0'..'9', may be empty) times
-// 10**exponent10, rounded once to the nearest float.  Values below the float
-// range become (signed) zero; values beyond it give kOverflow.
+// value = (negative ? -1 : 1) * D * 10**exponent10, rounded once to the
+// nearest float (ties to even), where D is the integer whose decimal digits
+// are those of `digits` in order.  `digits` holds only '0'..'9' and at most
+// one '.', which is passed over (the caller counts the decimals into
+// exponent10); it may be empty (zero).  Values too small for the float range
+// become (signed) zero; values beyond it give kOverflow.
 DecimalStatus decimal_to_float(bool negative, std::string_view digits, int64_t exponent10,
                                float& value);
 
@@ -22,22 +25,156 @@ DecimalStatus decimal_to_float(bool negative, std::string_view digits, int64_t e
 // readers, which differ only in what they make of the parts.
 struct RealText {
   bool negative = false;
-  std::string digits;      // every digit of the mantissa, in order
+  std::string_view mantissa;  // the digits and the point, as written
+  bool has_digits = false;    // whether the mantissa holds a digit
   bool point = false;
-  int64_t decimals = 0;    // digits after the point
+  int64_t decimals = 0;       // digits after the point
   bool has_exponent = false;
-  int64_t exponent = 0;    // saturated far beyond the float range
+  int64_t exponent = 0;       // saturated far beyond the float range
+  // The mantissa's digits read as one integer, which is whole when there are
+  // at most 19 of them.
+  uint64_t significand = 0;
+  bool significand_whole = true;
 };
 
-// Splits `text` into its parts; false when it is not of the form above (an
-// exponent letter or sign without digits, a second point, any other
-// character).  A mantissa without digits is accepted here.
+// Splits `text` into its parts, which look into `text`; false when it is not
+// of the form above (an exponent letter or sign without digits, a second
+// point, any other character).  A mantissa without digits is accepted here.
 bool split_real_text(std::string_view text, RealText& parts);
+
+// Reads the longest number of the form above that starts at `text` and
+// moves `text` to where it stops: at `end`, or at the first character that
+// cannot continue it.  False when an exponent is begun and not finished (a
+// letter or sign with no digit behind it).
+bool scan_real_text(const char*& text, const char* end, RealText& parts);
+
+// The mantissa of `parts`, read as an integer, times 10**exponent10, with its
+// sign: decimal_to_float, with a shortcut for the usual case of few digits
+// and a small exponent.
+DecimalStatus real_text_to_float(const RealText& parts, int64_t exponent10, float& value);
 
 enum class IntegerStatus { kOk, kMalformed, kOverflow };
 
 // An optional sign and digits, as a 32-bit integer.  With `digits_optional`
 // an empty text reads as 0; a sign alone is malformed either way.
 IntegerStatus parse_integer_text(std::string_view text, bool digits_optional, int32_t& value);
+
+// ---- Definitions ------------------------------------------------------------
+// Every number that the readers take passes through these, so they are
+// defined here, where the compiler can fit them into each reader.
+
+namespace decimal_detail {
+
+constexpr double kPowersOf10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case, w * 10**q with w below 2**53 and q within 22 of zero, in
+// one step of double arithmetic: w and 10**|q| are exact doubles, so one
+// multiplication or division gives d, the exact value x rounded once to
+// double.  d lies between 1e-22 and 9e37, among the normal floats.  Every
+// midpoint between two adjacent floats there is a double, and rounding is
+// monotonic, so d lies on the same side of each midpoint as x, or on the
+// midpoint itself: rounding d to float gives the float nearest x unless d is
+// a midpoint (its bits below the float's 24 are exactly one half).  False
+// for that case and for any w or q outside the bounds; the general path then
+// decides.
+inline bool fast_path(uint64_t w, int64_t q, float& v) {
+  if (w >= (uint64_t{1} << 53) || q < -22 || q > 22) return false;
+  const double d = q < 0 ? static_cast<double>(w) / kPowersOf10[-q]
+                         : static_cast<double>(w) * kPowersOf10[q];
+  uint64_t bits = 0;
+  std::memcpy(&bits, &d, sizeof bits);
+  constexpr uint64_t kBelowFloat = (uint64_t{1} << 29) - 1;
+  if ((bits & kBelowFloat) == (uint64_t{1} << 28)) return false;
+  v = static_cast<float>(d);
+  return true;
+}
+
+}  // namespace decimal_detail
+
+[[gnu::always_inline]] inline bool scan_real_text(const char*& text, const char* const end,
+                                                  RealText& parts) {
+  // Locals, not the fields of `parts`, carry the scan: a store through a
+  // reference could alias the characters and would be made at every step.
+  const char* p = text;
+  bool negative = false;
+  if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  const char* const mantissa = p;
+  // The digits are read on into the significand, which is whole while there
+  // are at most 19 of them (beyond, it is not used).
+  uint64_t significand = 0;
+  for (; p != end; ++p) {
+    const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+    if (digit > 9) break;
+    significand = significand * 10 + digit;
+  }
+  const int64_t integer_digits = p - mantissa;
+  bool point = false;
+  int64_t decimals = 0;
+  if (p != end && *p == '.') {
+    point = true;
+    const char* const fraction = ++p;
+    for (; p != end; ++p) {
+      const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+      if (digit > 9) break;
+      significand = significand * 10 + digit;
+    }
+    decimals = p - fraction;
+  }
+  parts.negative = negative;
+  parts.mantissa = std::string_view(mantissa, static_cast<std::size_t>(p - mantissa));
+  parts.has_digits = integer_digits + decimals > 0;
+  parts.point = point;
+  parts.decimals = decimals;
+  parts.significand = significand;
+  parts.significand_whole = integer_digits + decimals <= 19;
+  parts.has_exponent = false;
+  parts.exponent = 0;
+  text = p;
+  if (p == end) return true;
+
+  // An exponent, once begun, needs its digits.
+  if (*p == 'E' || *p == 'e' || *p == 'D' || *p == 'd') {
+    ++p;
+  } else if (*p != '+' && *p != '-') {
+    return true;
+  }
+  bool exp_negative = false;
+  if (p != end && (*p == '+' || *p == '-')) exp_negative = *p++ == '-';
+  const char* const digits = p;
+  int64_t exponent = 0;
+  for (; p != end; ++p) {
+    const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+    if (digit > 9) break;
+    if (exponent < 100000000000LL) exponent = exponent * 10 + digit;
+  }
+  if (p == digits) return false;
+  parts.exponent = exp_negative ? -exponent : exponent;
+  parts.has_exponent = true;
+  text = p;
+  return true;
+}
+
+inline bool split_real_text(std::string_view s, RealText& parts) {
+  const char* p = s.data();
+  const char* const end = p + s.size();
+  return scan_real_text(p, end, parts) && p == end;
+}
+
+inline DecimalStatus real_text_to_float(const RealText& parts, int64_t exponent10, float& value) {
+  if (parts.significand_whole) {
+    if (parts.significand == 0) {
+      value = parts.negative ? -0.0f : 0.0f;
+      return DecimalStatus::kOk;
+    }
+    float v = 0.0f;
+    if (decimal_detail::fast_path(parts.significand, exponent10, v)) {
+      value = parts.negative ? -v : v;
+      return DecimalStatus::kOk;
+    }
+  }
+  return decimal_to_float(parts.negative, parts.mantissa, exponent10, value);
+}
 
 }  // namespace zelpra

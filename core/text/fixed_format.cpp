@@ -143,24 +143,53 @@ std::string column_field(std::string_view line, int first, int width) {
 
 namespace {
 
-std::string without_blanks(std::string_view field) {
-  std::string s;
+// The columns of a numeric field that the line holds: the blanks that pad a
+// short line are passed over like any other blanks, so they need not be
+// there.
+std::string_view column_view(std::string_view line, int first, int width) {
+  if (first < 1 || width <= 0) return {};
+  const std::size_t start = static_cast<std::size_t>(first - 1);
+  if (start >= line.size()) return {};
+  return line.substr(start, static_cast<std::size_t>(width));
+}
+
+// The field without the blanks before and after its value.
+std::string_view trim_blanks(std::string_view field) {
+  std::size_t first = 0;
+  std::size_t last = field.size();
+  while (first < last && field[first] == ' ') ++first;
+  while (last > first && field[last - 1] == ' ') --last;
+  return field.substr(first, last - first);
+}
+
+// The field without any of its blanks, in `storage`.
+std::string_view without_blanks(std::string_view field, std::string& storage) {
+  storage.clear();
   for (char c : field) {
-    if (c != ' ') s += c;
+    if (c != ' ') storage += c;
   }
-  return s;
+  return storage;
 }
 
 }  // namespace
 
 bool parse_int_field(std::string_view field, int32_t& value) {
-  return parse_integer_text(without_blanks(field), /*digits_optional=*/true, value) ==
+  std::string storage;
+  return parse_integer_text(without_blanks(field, storage), /*digits_optional=*/true, value) ==
          IntegerStatus::kOk;
 }
 
 bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value) {
+  // Blanks inside the value are rare: the text is copied without them only
+  // when it does not read as it stands.
+  std::string storage;
+  const std::string_view text = trim_blanks(field);
   RealText parts;
-  if (!split_real_text(without_blanks(field), parts)) return false;
+  if (!split_real_text(text, parts) &&
+      (text.find(' ') == std::string_view::npos ||
+       !split_real_text(without_blanks(text, storage), parts))) {
+    return false;
+  }
   // Without a point the last d digits are decimals; 1P divides a value
   // without an exponent by 10.  A mantissa without digits is 0.
   int64_t exponent10 = parts.point ? -parts.decimals : -static_cast<int64_t>(d);
@@ -169,19 +198,19 @@ bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value
   } else if (scale_1p) {
     exponent10 -= 1;
   }
-  return decimal_to_float(parts.negative, parts.digits, exponent10, value) == DecimalStatus::kOk;
+  return real_text_to_float(parts, exponent10, value) == DecimalStatus::kOk;
 }
 
 int32_t read_int_field(const LineSource& source, std::string_view line, int first, int width) {
   int32_t value = 0;
-  if (!parse_int_field(column_field(line, first, width), value)) source.fail(kConversionError);
+  if (!parse_int_field(column_view(line, first, width), value)) source.fail(kConversionError);
   return value;
 }
 
 float read_real_field(const LineSource& source, std::string_view line, int first, int width, int d,
                       bool scale_1p) {
   float value = 0.0f;
-  if (!parse_real_field(column_field(line, first, width), d, scale_1p, value)) {
+  if (!parse_real_field(column_view(line, first, width), d, scale_1p, value)) {
     source.fail(kConversionError);
   }
   return value;

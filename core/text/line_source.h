@@ -6,23 +6,69 @@
 // one to one.
 #pragma once
 
-#include <fstream>
+#include <cstddef>
 #include <istream>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace zelpra {
 
+enum class OpenStatus { kOk, kNotFound, kDenied, kIsDirectory, kFailed };
+
+// A file open for reading, closed when the handle goes.
+class InputFile {
+ public:
+  InputFile() = default;
+  // Standard input, which stays open.
+  static InputFile standard_input();
+  ~InputFile();
+  InputFile(InputFile&& other) noexcept;
+  InputFile& operator=(InputFile&& other) noexcept;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+ private:
+  friend class LineSource;
+  friend OpenStatus open_for_reading(const std::string& path, InputFile& file);
+  int fd_ = -1;
+  bool owned_ = true;
+  std::size_t size_ = 0;  // the size when it was opened
+};
+
+// Opens an existing regular file for reading.  A directory, a named pipe or a
+// device does not open.
+OpenStatus open_for_reading(const std::string& path, InputFile& file);
+
 class LineSource {
  public:
-  // `in` is not owned.  `unit` and `name` are what a fatal error reports.
+  // The lines of a stream; `in` is not owned.  `unit` and `name` are what a
+  // fatal error reports.
   LineSource(std::istream& in, int unit, std::string name);
+  // The lines of an open file, read in large blocks (a file of the usual
+  // size in one).
+  LineSource(InputFile file, int unit, std::string name);
+  // The lines of a text already in memory.
+  LineSource(std::string text, int unit, std::string name);
+  LineSource(const LineSource&) = delete;
+  LineSource& operator=(const LineSource&) = delete;
 
   // The next line without its line end; false at the end of the input.  A
-  // failing read of the underlying stream is the fatal error 39.
+  // failing read of the underlying stream or file is the fatal error 39.  The
+  // view stays valid until the next read from this source.
+  bool next_line(std::string_view& line);
   bool next_line(std::string& line);
 
-  // The next line, or the fatal end-of-file error 24.
-  std::string require_line();
+  // The next line, or the fatal end-of-file error 24.  The view stays valid
+  // until the next read from this source.
+  std::string_view require_line();
+
+  // Everything not read yet, to the end of the input.
+  std::string rest();
+
+  // For a text in memory: where the next line starts, and a return there.
+  std::size_t offset() const { return begin_; }
+  void seek(std::size_t offset) { begin_ = offset; }
 
   // Raises the fatal input/output error `error` for this source.
   [[noreturn]] void fail(int error) const;
@@ -31,19 +77,27 @@ class LineSource {
   const std::string& name() const { return name_; }
 
  private:
-  std::istream* in_;
+  // More of the file behind what the buffer holds; false at its end.
+  bool read_more();
+
+  std::istream* in_ = nullptr;  // a stream source, else a buffered one
+  std::string line_;            // a stream source's current line
+
+  InputFile file_;              // closed for a text in memory
+  std::unique_ptr<char[]> buffer_;  // [begin_, end_) not read yet
+  std::size_t capacity_ = 0;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  bool at_end_ = false;
+  bool read_failed_ = false;
+
   int unit_;
   std::string name_;
 };
 
-// The answers on standard input: a process-wide source on std::cin, unit 5,
-// named "stdin".  Tests may put another source in its place.
+// The answers on standard input: a process-wide source on file descriptor 0,
+// unit 5, named "stdin".  Tests may put another source in its place.
 LineSource& stdin_source();
-void set_stdin_source(LineSource* source);  // nullptr restores std::cin
-
-enum class OpenStatus { kOk, kNotFound, kDenied, kIsDirectory, kFailed };
-
-// Opens an existing file for reading.  A directory does not open.
-OpenStatus open_for_reading(const std::string& path, std::ifstream& file);
+void set_stdin_source(LineSource* source);  // nullptr restores standard input
 
 }  // namespace zelpra

@@ -39,17 +39,22 @@ bool is_separator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '/'
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // One value as it stands in the input, before it is converted to the type of
-// the variable that receives it.
+// the variable that receives it.  Its characters are a view into the current
+// line or, for a delimited text, into `storage`.
 struct Value {
   bool null = false;
   bool delimited = false;
-  std::string chars;
+  std::string_view chars;
+  std::string storage;
 };
 
 // The state of one read statement.
 class Statement {
  public:
-  explicit Statement(LineSource& source) : source_(source), line_(source.require_line()) {}
+  // `line` is the statement's first line, already taken from `source`.
+  Statement(LineSource& source, std::string_view line) : source_(source), line_(line) {}
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
 
   // The next value, or false when a slash has ended the statement.
   bool next(Value& value) {
@@ -57,7 +62,10 @@ class Statement {
     // the statement.
     if (repeat_left_ > 0) {
       --repeat_left_;
-      value = repeated_;
+      value.null = repeated_.null;
+      value.delimited = repeated_.delimited;
+      value.storage = repeated_.storage;
+      value.chars = value.storage;
       return true;
     }
     if (slash_) return false;
@@ -74,7 +82,9 @@ class Statement {
         // A comma before the first value, or two commas in a row: a null.
         at_start_ = false;
         comma_seen_ = true;
-        value = Value{true, false, {}};
+        value.null = true;
+        value.delimited = false;
+        value.chars = {};
         return true;
       }
       comma_seen_ = true;  // the separator after a blank-separated value
@@ -82,7 +92,9 @@ class Statement {
     at_start_ = false;
     comma_seen_ = false;
 
-    value = Value{};
+    value.null = false;
+    value.delimited = false;
+    value.chars = {};
     std::size_t start = pos_;
     uint64_t repeat = 0;
     bool has_repeat = false;
@@ -105,12 +117,15 @@ class Statement {
     } else {
       std::size_t token = pos_;
       while (pos_ < line_.size() && !is_separator(line_[pos_])) ++pos_;
-      value.chars.assign(line_, token, pos_ - token);
+      value.chars = line_.substr(token, pos_ - token);
       value.delimited = false;
     }
     after_value();
     if (has_repeat) {
-      repeated_ = value;
+      // The copies outlive the line that holds the value.
+      repeated_.null = value.null;
+      repeated_.delimited = value.delimited;
+      repeated_.storage.assign(value.chars);
       repeat_left_ = static_cast<int64_t>(repeat) - 1;
       repeated_value_undelimited_ = !value.null && !value.delimited;
     } else {
@@ -145,6 +160,7 @@ class Statement {
   void read_delimited(Value& value) {
     const char quote = line_[pos_++];
     value.delimited = true;
+    value.storage.clear();
     for (;;) {
       if (pos_ >= line_.size()) {
         next_line();
@@ -153,18 +169,19 @@ class Statement {
       char c = line_[pos_];
       if (c == quote) {
         if (pos_ + 1 < line_.size() && line_[pos_ + 1] == quote) {
-          value.chars += quote;
+          value.storage += quote;
           pos_ += 2;
         } else {
           ++pos_;
           break;
         }
       } else {
-        value.chars += c;
+        value.storage += c;
         ++pos_;
       }
-      if (value.chars.size() > kMaxTextValue) source_.fail(kSyntaxError);
+      if (value.storage.size() > kMaxTextValue) source_.fail(kSyntaxError);
     }
+    value.chars = value.storage;
     if (pos_ < line_.size() && !is_separator(line_[pos_])) source_.fail(kSyntaxError);
   }
 
@@ -184,7 +201,7 @@ class Statement {
   }
 
   LineSource& source_;
-  std::string line_;
+  std::string_view line_;  // valid until the next line is read
   std::size_t pos_ = 0;
   bool at_start_ = true;
   bool comma_seen_ = false;
@@ -210,9 +227,9 @@ void convert_integer(const Statement& st, const Value& v, int32_t& target) {
 void convert_real(const Statement& st, const Value& v, float& target) {
   if (v.delimited) st.fail(kSyntaxError);
   RealText parts;
-  if (!split_real_text(v.chars, parts) || parts.digits.empty()) st.fail(kSyntaxError);
+  if (!split_real_text(v.chars, parts) || !parts.has_digits) st.fail(kSyntaxError);
   float value = 0.0f;
-  if (decimal_to_float(parts.negative, parts.digits, parts.exponent - parts.decimals, value) !=
+  if (real_text_to_float(parts, parts.exponent - parts.decimals, value) !=
       DecimalStatus::kOk) {
     st.fail(kConversionError);
   }
@@ -222,13 +239,57 @@ void convert_real(const Statement& st, const Value& v, float& target) {
 void convert_text(const Statement& st, const Value& v, std::string& target, std::size_t length) {
   if (st.undelimited_behind_repeat()) st.fail(kSyntaxError);
   if (v.chars.size() > kMaxTextValue) st.fail(kSyntaxError);
-  target = v.chars.substr(0, length);
+  target.assign(v.chars.substr(0, length));
   target.resize(length, ' ');
+}
+
+// The usual statement, a few numbers on one line separated by blanks or
+// tabs: reads them straight from the line.  Every such value is one that the
+// general reading below takes the same way: it converts as a whole, so it
+// holds no comma, slash, asterisk or quote at which the general reading
+// would cut it or take it otherwise.  At anything else (a text variable, a
+// value that does not convert, too few values on the line) it returns false,
+// and the general reading takes the statement again from the start of the
+// line; the values stored until then are the ones it stores again.
+template <typename Items>
+bool read_plain_line(std::string_view line, const Items& items) {
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  for (const ListItem& item : items) {
+    while (p != end && is_blank(*p)) ++p;
+    if (p == end) return false;
+    switch (item.kind()) {
+      case ListItem::Kind::kInteger: {
+        const char* const start = p;
+        while (p != end && !is_blank(*p)) ++p;
+        if (parse_integer_text(std::string_view(start, static_cast<std::size_t>(p - start)),
+                               /*digits_optional=*/false, *item.int_target()) != IntegerStatus::kOk) {
+          return false;
+        }
+        break;
+      }
+      case ListItem::Kind::kReal: {
+        // The number must end where the value ends.
+        RealText parts;
+        if (!scan_real_text(p, end, parts) || (p != end && !is_blank(*p)) || !parts.has_digits ||
+            real_text_to_float(parts, parts.exponent - parts.decimals, *item.real_target()) !=
+                DecimalStatus::kOk) {
+          return false;
+        }
+        break;
+      }
+      case ListItem::Kind::kText: return false;
+    }
+  }
+  return true;
 }
 
 template <typename Items>
 void read_items(LineSource& source, const Items& items) {
-  Statement st(source);  // every read statement starts on a new line
+  // Every read statement starts on a new line.
+  const std::string_view line = source.require_line();
+  if (read_plain_line(line, items)) return;
+  Statement st(source, line);
   for (const ListItem& item : items) {
     Value value;
     if (!st.next(value)) return;  // a slash: the rest stay as they were
