@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
+#include <ostream>
 
 namespace zelpra {
 
@@ -113,7 +113,26 @@ std::string ListLine::str() const {
 
 std::string list_text_line(std::string_view text) { return ListLine().text(text).str(); }
 
-std::ostream& out() { return g_out != nullptr ? *g_out : std::cout; }
+Output& Output::operator<<(std::string_view text) {
+  if (g_out != nullptr) {
+    g_out->write(text.data(), static_cast<std::streamsize>(text.size()));
+  } else {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+  }
+  return *this;
+}
+
+bool Output::flush() {
+  bool good = true;
+  if (g_out != nullptr) good = static_cast<bool>(g_out->flush());
+  // A failed write to stdout leaves its error indicator set.
+  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 && good;
+}
+
+Output& out() {
+  static Output output;
+  return output;
+}
 
 void set_out(std::ostream* stream) { g_out = stream; }
 

@@ -14,7 +14,7 @@
 #pragma once
 
 #include <cstdint>
-#include <ostream>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,9 +55,18 @@ class ListLine {
 // A free-form line holding one text value: " <text>\n".
 std::string list_text_line(std::string_view text);
 
-// The stream that tools print their results and messages on: std::cout
-// unless a test has put another in its place.
-std::ostream& out();
-void set_out(std::ostream* stream);  // nullptr restores std::cout
+// Where tools print their results and messages: standard output, through
+// the C library's stream stdout, unless a test has put a stream in its
+// place.  (The C++ standard streams are not used: setting them up is a
+// noticeable part of a short run.)
+class Output {
+ public:
+  Output& operator<<(std::string_view text);
+  // Flushes what was written; false when standard output (or the stream in
+  // its place) has failed at any point.
+  bool flush();
+};
+Output& out();
+void set_out(std::ostream* stream);  // nullptr restores standard output
 
 }  // namespace zelpra

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <iostream>
 #include <utility>
 
 #include "text/list_output.h"
@@ -78,8 +77,7 @@ int run_tool(const char* tool, void (*body)()) {
     status = end.status;
     out() << end.out;
   }
-  out().flush();
-  const bool stdout_failed = !out().good() || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+  const bool stdout_failed = !out().flush();
   if (stdout_failed && ended.io_error == 0) {
     ended.io_error = kWriteError;
     ended.unit = kUnitStdout;
@@ -88,8 +86,8 @@ int run_tool(const char* tool, void (*body)()) {
   }
   const std::string err = ended.stderr_line(tool);
   if (!err.empty()) {
-    std::cerr << err;
-    std::cerr.flush();
+    std::fwrite(err.data(), 1, err.size(), stderr);
+    std::fflush(stderr);
   }
   return status;
 }
