@@ -122,7 +122,8 @@ bool LineSource::next_line(std::string_view& line) {
   } else {
     for (;;) {
       const char* data = buffer_.get();
-      const void* lf = std::memchr(data + begin_, '\n', end_ - begin_);
+      // (No buffer at all before the first read.)
+      const void* lf = begin_ < end_ ? std::memchr(data + begin_, '\n', end_ - begin_) : nullptr;
       if (lf != nullptr) {
         const std::size_t stop = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
         line = std::string_view(data + begin_, stop - begin_);
