@@ -156,7 +156,7 @@ inline bool fast_path(uint64_t w, int64_t q, float& v) {
   return true;
 }
 
-inline bool split_real_text(std::string_view s, RealText& parts) {
+[[gnu::always_inline]] inline bool split_real_text(std::string_view s, RealText& parts) {
   const char* p = s.data();
   const char* const end = p + s.size();
   return scan_real_text(p, end, parts) && p == end;

@@ -171,25 +171,8 @@ std::string_view without_blanks(std::string_view field, std::string& storage) {
   return storage;
 }
 
-}  // namespace
-
-bool parse_int_field(std::string_view field, int32_t& value) {
-  std::string storage;
-  return parse_integer_text(without_blanks(field, storage), /*digits_optional=*/true, value) ==
-         IntegerStatus::kOk;
-}
-
-bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value) {
-  // Blanks inside the value are rare: the text is copied without them only
-  // when it does not read as it stands.
-  std::string storage;
-  const std::string_view text = trim_blanks(field);
-  RealText parts;
-  if (!split_real_text(text, parts) &&
-      (text.find(' ') == std::string_view::npos ||
-       !split_real_text(without_blanks(text, storage), parts))) {
-    return false;
-  }
+// The value of a field's number once split into its parts.
+bool field_value(const RealText& parts, int d, bool scale_1p, float& value) {
   // Without a point the last d digits are decimals; 1P divides a value
   // without an exponent by 10.  A mantissa without digits is 0.
   int64_t exponent10 = parts.point ? -parts.decimals : -static_cast<int64_t>(d);
@@ -199,6 +182,32 @@ bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value
     exponent10 -= 1;
   }
   return real_text_to_float(parts, exponent10, value) == DecimalStatus::kOk;
+}
+
+// A field with blanks inside its value: read without them.
+[[gnu::noinline]] bool parse_real_field_without_blanks(std::string_view text, int d,
+                                                       bool scale_1p, float& value) {
+  std::string storage;
+  RealText parts;
+  return split_real_text(without_blanks(text, storage), parts) &&
+         field_value(parts, d, scale_1p, value);
+}
+
+}  // namespace
+
+bool parse_int_field(std::string_view field, int32_t& value) {
+  std::string storage;
+  return parse_integer_text(without_blanks(field, storage), /*digits_optional=*/true, value) ==
+         IntegerStatus::kOk;
+}
+
+bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value) {
+  const std::string_view text = trim_blanks(field);
+  RealText parts;
+  if (split_real_text(text, parts)) return field_value(parts, d, scale_1p, value);
+  // Blanks inside the value are rare: only then is it copied without them.
+  return text.find(' ') != std::string_view::npos &&
+         parse_real_field_without_blanks(text, d, scale_1p, value);
 }
 
 int32_t read_int_field(const LineSource& source, std::string_view line, int first, int width) {
