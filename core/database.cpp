@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include <array>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -143,7 +144,10 @@ void read_air(const std::string& datadir) {
 void READ_DATABASE() {
   const std::string datadir = GET_DATA_DIR();
   ElementData& d = ELEMENT_DATA;
-  d = ElementData{};
+  // Emptied in place: a fresh block to assign from would fill tens of
+  // kilobytes of stack first.
+  d.~ElementData();
+  new (&d) ElementData();
   read_names(datadir);
   read_column(datadir, "wghts", d.wghts);
   read_fits(datadir, "sinc", d.sinc);
