@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <iterator>
 #include <utility>
 
 #include "text/run_end.h"
@@ -69,9 +68,6 @@ OpenStatus open_for_reading(const std::string& path, InputFile& file) {
   return OpenStatus::kOk;
 }
 
-LineSource::LineSource(std::istream& in, int unit, std::string name)
-    : in_(&in), unit_(unit), name_(std::move(name)) {}
-
 LineSource::LineSource(InputFile file, int unit, std::string name)
     : file_(std::move(file)), unit_(unit), name_(std::move(name)) {}
 
@@ -112,32 +108,23 @@ bool LineSource::read_more() {
 }
 
 bool LineSource::next_line(std::string_view& line) {
-  if (in_ != nullptr) {
-    line_.clear();
-    if (!std::getline(*in_, line_)) {
-      if (in_->bad()) fail(kReadError);
-      return false;
+  for (;;) {
+    const char* data = buffer_.get();
+    // (No buffer at all before the first read.)
+    const void* lf = begin_ < end_ ? std::memchr(data + begin_, '\n', end_ - begin_) : nullptr;
+    if (lf != nullptr) {
+      const std::size_t stop = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
+      line = std::string_view(data + begin_, stop - begin_);
+      begin_ = stop + 1;
+      break;
     }
-    line = line_;
-  } else {
-    for (;;) {
-      const char* data = buffer_.get();
-      // (No buffer at all before the first read.)
-      const void* lf = begin_ < end_ ? std::memchr(data + begin_, '\n', end_ - begin_) : nullptr;
-      if (lf != nullptr) {
-        const std::size_t stop = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
-        line = std::string_view(data + begin_, stop - begin_);
-        begin_ = stop + 1;
-        break;
-      }
-      if (!read_more()) {
-        // A line cut short by a failed read is not a line.
-        if (read_failed_) fail(kReadError);
-        if (begin_ == end_) return false;
-        line = std::string_view(buffer_.get() + begin_, end_ - begin_);
-        begin_ = end_;
-        break;
-      }
+    if (!read_more()) {
+      // A line cut short by a failed read is not a line.
+      if (read_failed_) fail(kReadError);
+      if (begin_ == end_) return false;
+      line = std::string_view(buffer_.get() + begin_, end_ - begin_);
+      begin_ = end_;
+      break;
     }
   }
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -158,11 +145,6 @@ std::string_view LineSource::require_line() {
 }
 
 std::string LineSource::rest() {
-  if (in_ != nullptr) {
-    std::string text{std::istreambuf_iterator<char>(*in_), std::istreambuf_iterator<char>()};
-    if (in_->bad()) fail(kReadError);
-    return text;
-  }
   while (read_more()) {
   }
   if (read_failed_) fail(kReadError);

@@ -7,7 +7,7 @@
 #pragma once
 
 #include <cstddef>
-#include <istream>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,20 +42,21 @@ OpenStatus open_for_reading(const std::string& path, InputFile& file);
 
 class LineSource {
  public:
-  // The lines of a stream; `in` is not owned.  `unit` and `name` are what a
-  // fatal error reports.
-  LineSource(std::istream& in, int unit, std::string name);
   // The lines of an open file, read in large blocks (a file of the usual
-  // size in one).
+  // size in one).  `unit` and `name` are what a fatal error reports.
   LineSource(InputFile file, int unit, std::string name);
   // The lines of a text already in memory.
   LineSource(std::string text, int unit, std::string name);
+  // The lines of a stream, taken whole at once; a failed read of it is the
+  // fatal error 39 at its end.  (Defined on its own, in line_source_stream.cpp,
+  // so that programs that read no streams carry none of their code.)
+  LineSource(std::istream& in, int unit, std::string name);
   LineSource(const LineSource&) = delete;
   LineSource& operator=(const LineSource&) = delete;
 
   // The next line without its line end; false at the end of the input.  A
-  // failing read of the underlying stream or file is the fatal error 39.  The
-  // view stays valid until the next read from this source.
+  // line cut short by a failed read is the fatal error 39.  The view stays
+  // valid until the next read from this source.
   bool next_line(std::string_view& line);
   bool next_line(std::string& line);
 
@@ -79,9 +80,6 @@ class LineSource {
  private:
   // More of the file behind what the buffer holds; false at its end.
   bool read_more();
-
-  std::istream* in_ = nullptr;  // a stream source, else a buffered one
-  std::string line_;            // a stream source's current line
 
   InputFile file_;              // closed for a text in memory
   std::unique_ptr<char[]> buffer_;  // [begin_, end_) not read yet

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ostream>
 
 namespace zelpra {
 
@@ -17,7 +16,7 @@ std::string right_aligned(const std::string& s, std::size_t width) {
   return std::string(width - s.size(), ' ') + s;
 }
 
-std::ostream* g_out = nullptr;
+OutputSink* g_sink = nullptr;
 
 }  // namespace
 
@@ -114,8 +113,8 @@ std::string ListLine::str() const {
 std::string list_text_line(std::string_view text) { return ListLine().text(text).str(); }
 
 Output& Output::operator<<(std::string_view text) {
-  if (g_out != nullptr) {
-    g_out->write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (g_sink != nullptr) {
+    g_sink->write(text);
   } else {
     std::fwrite(text.data(), 1, text.size(), stdout);
   }
@@ -123,10 +122,9 @@ Output& Output::operator<<(std::string_view text) {
 }
 
 bool Output::flush() {
-  bool good = true;
-  if (g_out != nullptr) good = static_cast<bool>(g_out->flush());
+  const bool sink_good = g_sink == nullptr || g_sink->flush();
   // A failed write to stdout leaves its error indicator set.
-  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 && good;
+  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 && sink_good;
 }
 
 Output& out() {
@@ -134,6 +132,6 @@ Output& out() {
   return output;
 }
 
-void set_out(std::ostream* stream) { g_out = stream; }
+void set_output_sink(OutputSink* sink) { g_sink = sink; }
 
 }  // namespace zelpra

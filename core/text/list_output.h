@@ -56,17 +56,32 @@ class ListLine {
 std::string list_text_line(std::string_view text);
 
 // Where tools print their results and messages: standard output, through
-// the C library's stream stdout, unless a test has put a stream in its
-// place.  (The C++ standard streams are not used: setting them up is a
-// noticeable part of a short run.)
+// the C library's stream stdout, unless a test has put a sink in its place.
+// (The C++ standard streams are not used: setting them up is a noticeable
+// part of a short run.)
 class Output {
  public:
   Output& operator<<(std::string_view text);
-  // Flushes what was written; false when standard output (or the stream in
-  // its place) has failed at any point.
+  // Flushes what was written; false when standard output (or the sink in its
+  // place) has failed at any point.
   bool flush();
 };
 Output& out();
-void set_out(std::ostream* stream);  // nullptr restores standard output
+
+// What takes out()'s text in place of standard output.
+class OutputSink {
+ public:
+  virtual void write(std::string_view text) = 0;
+  virtual bool flush() = 0;  // false when a write has failed
+
+ protected:
+  ~OutputSink() = default;
+};
+void set_output_sink(OutputSink* sink);  // nullptr restores standard output
+
+// out() into a C++ stream (tests); nullptr restores standard output.
+// Defined on its own, in list_output_stream.cpp, so that the programs carry
+// none of the stream library.
+void set_out(std::ostream* stream);
 
 }  // namespace zelpra
