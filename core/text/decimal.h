@@ -108,24 +108,33 @@ inline bool four_digits(const char* p, uint32_t& value) {
   return true;
 }
 
+// The digit that c writes, in `digit`; false for any other character.
+inline bool digit_of(char c, unsigned& digit) {
+  digit = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
+  return digit <= 9;
+}
+
+// Passes over a sign at p, if there is one; true for a minus.
+inline bool read_sign(const char*& p, const char* end) {
+  if (p == end || (*p != '+' && *p != '-')) return false;
+  return *p++ == '-';
+}
+
 }  // namespace decimal_detail
 
 [[gnu::always_inline]] inline bool scan_real_text(const char*& text, const char* const end,
                                                   RealText& parts) {
   // Locals, not the fields of `parts`, carry the scan: a store through a
   // reference could alias the characters and would be made at every step.
+  using decimal_detail::digit_of;
   const char* p = text;
-  bool negative = false;
-  if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  const bool negative = decimal_detail::read_sign(p, end);
   const char* const mantissa = p;
   // The digits are read on into the significand, which is whole while there
   // are at most 19 of them (beyond, it is not used).
   uint64_t significand = 0;
-  for (; p != end; ++p) {
-    const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
-    if (digit > 9) break;
-    significand = significand * 10 + digit;
-  }
+  unsigned digit = 0;
+  for (; p != end && digit_of(*p, digit); ++p) significand = significand * 10 + digit;
   const int64_t integer_digits = p - mantissa;
   bool point = false;
   int64_t decimals = 0;
@@ -137,11 +146,7 @@ inline bool four_digits(const char* p, uint32_t& value) {
       significand = significand * 10000 + four;
       p += 4;
     }
-    for (; p != end; ++p) {
-      const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
-      if (digit > 9) break;
-      significand = significand * 10 + digit;
-    }
+    for (; p != end && digit_of(*p, digit); ++p) significand = significand * 10 + digit;
     decimals = p - fraction;
   }
   parts.negative = negative;
@@ -162,13 +167,10 @@ inline bool four_digits(const char* p, uint32_t& value) {
   } else if (*p != '+' && *p != '-') {
     return true;
   }
-  bool exp_negative = false;
-  if (p != end && (*p == '+' || *p == '-')) exp_negative = *p++ == '-';
+  const bool exp_negative = decimal_detail::read_sign(p, end);
   const char* const digits = p;
   int64_t exponent = 0;
-  for (; p != end; ++p) {
-    const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
-    if (digit > 9) break;
+  for (; p != end && digit_of(*p, digit); ++p) {
     if (exponent < 100000000000LL) exponent = exponent * 10 + digit;
   }
   if (p == digits) return false;

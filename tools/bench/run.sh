@@ -39,9 +39,12 @@ work=${ZELPRA_BENCH_DIR:-$root/build/bench}
 tools=(atlune torvane dosix belmor quiset brask fendo)
 
 if ! command -v hyperfine >/dev/null; then
-  echo "bench: installing hyperfine"
+  echo "bench: installing hyperfine (Debian package)"
   sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "bench: install the Debian package hyperfine" >&2; exit 1; }
+    sudo=(sudo)
+  fi
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq hyperfine >/dev/null
 fi
