@@ -40,18 +40,19 @@ struct RealText {
 // Splits `text` into its parts, which look into `text`; false when it is not
 // of the form above (an exponent letter or sign without digits, a second
 // point, any other character).  A mantissa without digits is accepted here.
-bool split_real_text(std::string_view text, RealText& parts);
+inline bool split_real_text(std::string_view text, RealText& parts);
 
 // Reads the longest number of the form above that starts at `text` and
 // moves `text` to where it stops: at `end`, or at the first character that
 // cannot continue it.  False when an exponent is begun and not finished (a
 // letter or sign with no digit behind it).
-bool scan_real_text(const char*& text, const char* end, RealText& parts);
+inline bool scan_real_text(const char*& text, const char* end, RealText& parts);
 
 // The mantissa of `parts`, read as an integer, times 10**exponent10, with its
 // sign: decimal_to_float, with a shortcut for the usual case of few digits
 // and a small exponent.
-DecimalStatus real_text_to_float(const RealText& parts, int64_t exponent10, float& value);
+inline DecimalStatus real_text_to_float(const RealText& parts, int64_t exponent10,
+                                        float& value);
 
 enum class IntegerStatus { kOk, kMalformed, kOverflow };
 

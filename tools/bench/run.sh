@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The speed benchmark: every tool against the bare cost of reading its files.
 #
-#   tools/bench/run.sh              15 rounds of 10 runs per tool and floor
-#   tools/bench/run.sh 30 5         30 rounds of 5 runs
+#   tools/bench/run.sh              20 rounds of 10 runs per tool and floor
+#   tools/bench/run.sh 40 5         40 rounds of 5 runs
+#   ZELPRA_BENCH_BIN=<dir> tools/bench/run.sh    the programs in <dir> (another
+#                                   build, an older commit) instead of build/bin
 #
 # Run by hand; it is no part of the tests.  It builds the seven programs
 # (release preset) unless ZELPRA_BENCH_BIN names a directory that already
@@ -25,7 +27,8 @@
 # runs the floor and the tool one after the other in each round, both through
 # the shell (which feeds the answers on standard input; hyperfine subtracts
 # the shell's own start-up), and the ratio of their median times is taken per
-# round; the figure printed is the median of those ratios.  Wall-clock times
+# round; the figure printed is the median of those ratios, with the middle
+# half of them (first to third quartile) behind it.  Wall-clock times
 # of runs this short move with whatever else the machine does, so where
 # valgrind is present the script also prints the instructions each program
 # executes (callgrind), the stable figure.
@@ -33,7 +36,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 
-rounds=${1:-15}
+rounds=${1:-20}
 runs=${2:-10}
 work=${ZELPRA_BENCH_DIR:-$root/build/bench}
 tools=(atlune torvane dosix belmor quiset brask fendo)
@@ -123,6 +126,10 @@ setup() {
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# The first and third quartile, as "q1-q3".
+quartiles() {
+  sort -g | awk '{ v[NR] = $1 } END { printf "%.2f-%.2f", v[int((NR + 3) / 4)], v[int((3 * NR + 3) / 4)] }'
+}
 
 # Instructions executed by one run of a command line (callgrind's total).
 instructions() {
@@ -134,7 +141,7 @@ have_valgrind=0
 command -v valgrind >/dev/null && have_valgrind=1
 
 echo "bench: programs in $bin; $rounds rounds of $runs runs; scratch in $work"
-printf '%-8s %-8s %9s %9s %7s' data tool "floor ms" "tool ms" ratio
+printf '%-8s %-8s %9s %9s %7s %11s' data tool "floor ms" "tool ms" ratio "(q1-q3)"
 [ $have_valgrind -eq 1 ] && printf ' %12s %12s %7s' "floor instr" "tool instr" ratio
 printf '\n'
 
@@ -170,7 +177,8 @@ for set in example 258-bin; do
     fm=$(printf '%s\n' "${floor_ms[@]}" | median)
     tm=$(printf '%s\n' "${tool_ms[@]}" | median)
     rm_=$(printf '%s\n' "${ratios[@]}" | median)
-    printf '%-8s %-8s %9.3f %9.3f %7.2f' "$set" "$tool" "$fm" "$tm" "$rm_"
+    spread=$(printf '%s\n' "${ratios[@]}" | quartiles)
+    printf '%-8s %-8s %9.3f %9.3f %7.2f %11s' "$set" "$tool" "$fm" "$tm" "$rm_" "($spread)"
     if [ $have_valgrind -eq 1 ]; then
       cp spectrum spectra.tmp
       fi_=$(instructions "$floor_cmd")
