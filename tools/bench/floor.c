@@ -4,12 +4,13 @@
  *   floor [-w FILE] PATH...
  *
  * Reads each PATH whole, one at a time (open, read to the end, close), "-"
- * being standard input, in the order given.  With -w it then replaces FILE
+ * being standard input, in the order given, and counts its lines: the least
+ * that any reader of these text files does with every byte.  With -w it then replaces FILE
  * (one of the paths, read before) the way a converting tool rewrites
  * spectra.tmp: it locks FILE, creates a temporary file beside it
  * exclusively, writes as many bytes as FILE held, syncs and closes it,
  * renames it over FILE and syncs the directory.  Prints one number, the
- * count of bytes read.  Exit status 1 with a message on any failure. */
+ * count of lines read.  Exit status 1 with a message on any failure. */
 #define _GNU_SOURCE
 #include <errno.h>
 #include <fcntl.h>
@@ -26,14 +27,18 @@ static void fail(const char *what, const char *path) {
   exit(1);
 }
 
-/* Reads fd to its end; returns the byte count. */
-static size_t read_all(int fd, const char *path) {
+/* Reads fd to its end, adding its line ends to *lines; returns the byte
+ * count. */
+static size_t read_all(int fd, const char *path, unsigned long *lines) {
   size_t total = 0;
   for (;;) {
     ssize_t n = read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) fail("cannot read", path);
     if (n == 0) return total;
+    unsigned long count = 0;
+    for (ssize_t i = 0; i < n; ++i) count += buffer[i] == '\n';
+    *lines += count;
     total += (size_t)n;
   }
 }
@@ -83,22 +88,21 @@ int main(int argc, char **argv) {
     rewrite = argv[2];
     first = 3;
   }
-  unsigned long total = 0;
+  unsigned long lines = 0;
   size_t rewrite_size = 0;
   for (int i = first; i < argc; ++i) {
     size_t n;
     if (strcmp(argv[i], "-") == 0) {
-      n = read_all(0, "stdin");
+      n = read_all(0, "stdin", &lines);
     } else {
       int fd = open(argv[i], O_RDONLY | O_CLOEXEC);
       if (fd < 0) fail("cannot open", argv[i]);
-      n = read_all(fd, argv[i]);
+      n = read_all(fd, argv[i], &lines);
       close(fd);
     }
-    total += n;
     if (rewrite != NULL && strcmp(argv[i], rewrite) == 0) rewrite_size = n;
   }
   if (rewrite != NULL) replace(rewrite, rewrite_size);
-  printf("%lu\n", total);
+  printf("%lu\n", lines);
   return 0;
 }

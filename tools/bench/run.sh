@@ -11,9 +11,10 @@
 # holds them, and compiles the floor program tools/bench/floor.c: a C program
 # that reads exactly the files one run of a tool reads (spectra.tmp, the 17
 # database files, the material and detector files, standard input) and prints
-# one number.  For the converters (quiset, brask, fendo) the floor also
-# replaces spectra.tmp by a file of the same size: lock, exclusive temporary
-# file, write, sync, rename, sync of the directory.
+# one number, the count of lines it read (it looks at every byte, as any
+# reader of these files must).  For the converters (quiset, brask, fendo) the
+# floor also replaces spectra.tmp by a file of the same size: lock, exclusive
+# temporary file, write, sync, rename, sync of the directory.
 #
 # Two data sets, both in a scratch copy of examples/data under
 # build/bench (ZELPRA_BENCH_DIR):
