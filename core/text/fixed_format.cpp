@@ -153,15 +153,6 @@ std::string_view column_view(std::string_view line, int first, int width) {
   return line.substr(start, static_cast<std::size_t>(width));
 }
 
-// The field without the blanks before and after its value.
-std::string_view trim_blanks(std::string_view field) {
-  std::size_t first = 0;
-  std::size_t last = field.size();
-  while (first < last && field[first] == ' ') ++first;
-  while (last > first && field[last - 1] == ' ') --last;
-  return field.substr(first, last - first);
-}
-
 // The field without any of its blanks, in `storage`.
 std::string_view without_blanks(std::string_view field, std::string& storage) {
   storage.clear();
@@ -172,7 +163,7 @@ std::string_view without_blanks(std::string_view field, std::string& storage) {
 }
 
 // The value of a field's number once split into its parts.
-bool field_value(const RealText& parts, int d, bool scale_1p, float& value) {
+[[gnu::always_inline]] inline bool field_value(const RealText& parts, int d, bool scale_1p, float& value) {
   // Without a point the last d digits are decimals; 1P divides a value
   // without an exponent by 10.  A mantissa without digits is 0.
   int64_t exponent10 = parts.point ? -parts.decimals : -static_cast<int64_t>(d);
@@ -184,12 +175,12 @@ bool field_value(const RealText& parts, int d, bool scale_1p, float& value) {
   return real_text_to_float(parts, exponent10, value) == DecimalStatus::kOk;
 }
 
-// A field with blanks inside its value: read without them.
-[[gnu::noinline]] bool parse_real_field_without_blanks(std::string_view text, int d,
+// The field read without any of its blanks.
+[[gnu::noinline]] bool parse_real_field_without_blanks(std::string_view field, int d,
                                                        bool scale_1p, float& value) {
   std::string storage;
   RealText parts;
-  return split_real_text(without_blanks(text, storage), parts) &&
+  return split_real_text(without_blanks(field, storage), parts) &&
          field_value(parts, d, scale_1p, value);
 }
 
@@ -202,12 +193,18 @@ bool parse_int_field(std::string_view field, int32_t& value) {
 }
 
 bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value) {
-  const std::string_view text = trim_blanks(field);
+  // The usual field, blanks and then a number that fills the rest of it or
+  // is followed by blanks only, is read where it stands.
+  const char* p = field.data();
+  const char* const end = p + field.size();
+  while (p != end && *p == ' ') ++p;
   RealText parts;
-  if (split_real_text(text, parts)) return field_value(parts, d, scale_1p, value);
+  if (scan_real_text(p, end, parts)) {
+    while (p != end && *p == ' ') ++p;
+    if (p == end) return field_value(parts, d, scale_1p, value);
+  }
   // Blanks inside the value are rare: only then is it copied without them.
-  return text.find(' ') != std::string_view::npos &&
-         parse_real_field_without_blanks(text, d, scale_1p, value);
+  return parse_real_field_without_blanks(field, d, scale_1p, value);
 }
 
 int32_t read_int_field(const LineSource& source, std::string_view line, int first, int width) {

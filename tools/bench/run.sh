@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The speed benchmark: every tool against the bare cost of reading its files.
 #
-#   tools/bench/run.sh              20 rounds of 10 runs per tool and floor
-#   tools/bench/run.sh 40 5         40 rounds of 5 runs
+#   tools/bench/run.sh              200 alternating pairs of runs per tool
+#   tools/bench/run.sh 1000         1000 pairs
 #   ZELPRA_BENCH_BIN=<dir> tools/bench/run.sh    the programs in <dir> (another
 #                                   build, an older commit) instead of build/bin
 #
@@ -24,21 +24,22 @@
 #            (258 bins of 0.5 keV), a material of ten elements, the ideal
 #            detector.
 #
-# Wall time: hyperfine (Debian package, installed here where it is missing)
-# runs the floor and the tool one after the other in each round, both through
-# the shell (which feeds the answers on standard input; hyperfine subtracts
-# the shell's own start-up), and the ratio of their median times is taken per
-# round; the figure printed is the median of those ratios, with the middle
-# half of them (first to third quartile) behind it.  Wall-clock times
-# of runs this short move with whatever else the machine does, so where
-# valgrind is present the script also prints the instructions each program
-# executes (callgrind), the stable figure.
+# Wall time: tools/bench/alternate.c runs the floor and the tool strictly one
+# after the other, each started directly with its answers on standard input,
+# and prints the median times and the median (and quartiles) of the ratios
+# tool/floor of the pairs.  hyperfine (Debian package, installed here where it
+# is missing) gives a second opinion, without a shell, on the runs that read
+# no standard input: version 1.15 feeds a program its standard input only
+# through a shell, and the shell's start-up that it subtracts from every run
+# varies more than a whole run of a tool takes.  Wall-clock times of runs
+# this short move with whatever else the machine does, so where valgrind is
+# present the script also prints the instructions each program executes
+# (callgrind), the stable figure.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 
-rounds=${1:-20}
-runs=${2:-10}
+pairs=${1:-200}
 work=${ZELPRA_BENCH_DIR:-$root/build/bench}
 tools=(atlune torvane dosix belmor quiset brask fendo)
 
@@ -68,6 +69,7 @@ done
 rm -rf "$work"
 mkdir -p "$work"
 cc -O2 -o "$work/floor" "$root/tools/bench/floor.c"
+cc -O2 -o "$work/alternate" "$root/tools/bench/alternate.c"
 
 # The data directory: the example data and one material of ten elements in
 # equal parts by weight (no real substance; it only makes the mixture sum
@@ -126,12 +128,6 @@ setup() {
   esac
 }
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-# The first and third quartile, as "q1-q3".
-quartiles() {
-  sort -g | awk '{ v[NR] = $1 } END { printf "%.2f-%.2f", v[int((NR + 3) / 4)], v[int((3 * NR + 3) / 4)] }'
-}
-
 # Instructions executed by one run of a command line (callgrind's total).
 instructions() {
   sh -c "valgrind --tool=callgrind --callgrind-out-file=/dev/null $1" 2>&1 >/dev/null |
@@ -141,9 +137,9 @@ instructions() {
 have_valgrind=0
 command -v valgrind >/dev/null && have_valgrind=1
 
-echo "bench: programs in $bin; $rounds rounds of $runs runs; scratch in $work"
-printf '%-8s %-8s %9s %9s %7s %11s' data tool "floor ms" "tool ms" ratio "(q1-q3)"
-[ $have_valgrind -eq 1 ] && printf ' %12s %12s %7s' "floor instr" "tool instr" ratio
+echo "bench: programs in $bin; $pairs pairs of runs; scratch in $work"
+printf '%-8s %-8s %9s %9s %6s %11s %9s' data tool "floor ms" "tool ms" ratio "(q1-q3)" hyperfine
+[ $have_valgrind -eq 1 ] && printf ' %12s %12s %6s' "floor instr" "tool instr" ratio
 printf '\n'
 
 export ZELPRA_DIR=$data
@@ -155,37 +151,32 @@ for set in example 258-bin; do
   for tool in "${tools[@]}"; do
     setup "$tool" "$material"
     printf "$answers" >answers
+    read -r -a floor_argv <<<"$work/floor $floor_args"
+    copy=()
+    case $tool in quiset | brask | fendo) copy=(-c spectrum spectra.tmp) ;; esac
     cp spectrum spectra.tmp
-    floor_cmd="$work/floor $floor_args <answers"
-    tool_cmd="$bin/$tool <answers"
-    # A run must succeed to be timed; its output is not looked at.
-    sh -c "$tool_cmd" >/dev/null || { echo "bench: $tool fails on $set" >&2; exit 1; }
-    cp spectrum spectra.tmp
-    sh -c "$floor_cmd" >/dev/null
+    read -r fm tm ratio q1 q3 < <("$work/alternate" "$pairs" answers "${copy[@]}" -- \
+      "${floor_argv[@]}" -- "$bin/$tool")
+    printf '%-8s %-8s %9.3f %9.3f %6.2f %11s' "$set" "$tool" "$fm" "$tm" "$ratio" "($q1-$q3)"
 
-    ratios=()
-    floor_ms=()
-    tool_ms=()
-    for ((r = 0; r < rounds; ++r)); do
-      hyperfine --style none --warmup 2 --runs "$runs" --prepare "cp spectrum spectra.tmp" \
-        --export-csv round.csv -n floor "$floor_cmd" -n tool "$tool_cmd" >/dev/null 2>&1
-      f=$(awk -F, '$1 == "floor" { print $4 }' round.csv)
-      t=$(awk -F, '$1 == "tool" { print $4 }' round.csv)
-      floor_ms+=("$(awk -v f="$f" 'BEGIN { print f * 1000 }')")
-      tool_ms+=("$(awk -v t="$t" 'BEGIN { print t * 1000 }')")
-      ratios+=("$(awk -v f="$f" -v t="$t" 'BEGIN { print t / f }')")
-    done
-    fm=$(printf '%s\n' "${floor_ms[@]}" | median)
-    tm=$(printf '%s\n' "${tool_ms[@]}" | median)
-    rm_=$(printf '%s\n' "${ratios[@]}" | median)
-    spread=$(printf '%s\n' "${ratios[@]}" | quartiles)
-    printf '%-8s %-8s %9.3f %9.3f %7.2f %11s' "$set" "$tool" "$fm" "$tm" "$rm_" "($spread)"
+    # The second opinion, where no standard input is needed.
+    hf=-
+    if [ -z "$answers" ]; then
+      prepare=()
+      [ ${#copy[@]} -gt 0 ] && prepare=(--prepare "cp spectrum spectra.tmp")
+      cp spectrum spectra.tmp
+      hyperfine -N --style none --warmup 3 --runs "$pairs" "${prepare[@]}" --export-csv hf.csv \
+        -n floor "${floor_argv[*]}" -n tool "$bin/$tool" >/dev/null 2>&1
+      hf=$(awk -F, '$1 == "floor" { f = $4 } $1 == "tool" { t = $4 } END { printf "%.2f", t / f }' hf.csv)
+    fi
+    printf ' %9s' "$hf"
+
     if [ $have_valgrind -eq 1 ]; then
       cp spectrum spectra.tmp
-      fi_=$(instructions "$floor_cmd")
+      fi_=$(instructions "${floor_argv[*]} <answers")
       cp spectrum spectra.tmp
-      ti=$(instructions "$tool_cmd")
-      printf ' %12s %12s %7.2f' "$fi_" "$ti" "$(awk -v f="${fi_//,/}" -v t="${ti//,/}" 'BEGIN { print t / f }')"
+      ti=$(instructions "$bin/$tool <answers")
+      printf ' %12s %12s %6.2f' "$fi_" "$ti" "$(awk -v f="$fi_" -v t="$ti" 'BEGIN { print t / f }')"
     fi
     printf '\n'
   done
