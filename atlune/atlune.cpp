@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "atlune.h"
 #include "data_dir.h"
 #include "database.h"
 #include "detector.h"
@@ -76,5 +77,3 @@ void EFF_ATTEN() {
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("atlune", zelpra::EFF_ATTEN); }

@@ -9,6 +9,7 @@
 #include <array>
 #include <string>
 
+#include "dosix.h"
 #include "interp.h"
 #include "spectrum_file.h"
 #include "text/list_output.h"
@@ -90,5 +91,3 @@ void EXPOSURE() {
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("dosix", zelpra::EXPOSURE); }

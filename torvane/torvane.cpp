@@ -24,6 +24,7 @@
 #include <limits>
 #include <string>
 
+#include "torvane.h"
 #include "data_dir.h"
 #include "database.h"
 #include "element_data.h"
@@ -168,5 +169,3 @@ void TORVANE() {
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("torvane", zelpra::TORVANE); }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "belmor.h"
 #include "spectrum_file.h"
 #include "text/fixed_format.h"
 #include "text/list_output.h"
@@ -45,5 +46,3 @@ void INTEGRATE() {
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("belmor", zelpra::INTEGRATE); }

@@ -3,6 +3,7 @@
 // (cm2 per steradian), the distance becomes 0.0 and the second unit flag 1.
 #include <algorithm>
 
+#include "brask.h"
 #include "spectrum_file.h"
 #include "spectrum_writer.h"
 #include "text/list_output.h"
@@ -36,5 +37,3 @@ void TO_PER_SR() {
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("brask", zelpra::TO_PER_SR); }

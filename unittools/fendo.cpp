@@ -4,6 +4,7 @@
 // as they are.
 #include <algorithm>
 
+#include "fendo.h"
 #include "spectrum_file.h"
 #include "spectrum_writer.h"
 #include "text/line_source.h"
@@ -47,5 +48,3 @@ void RESCALE_DISTANCE() {
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("fendo", zelpra::RESCALE_DISTANCE); }

@@ -4,6 +4,7 @@
 // rewritten with the first unit flag set to 2.
 #include <algorithm>
 
+#include "quiset.h"
 #include "spectrum_file.h"
 #include "spectrum_writer.h"
 #include "text/list_output.h"
@@ -32,5 +33,3 @@ void TO_ENERGY() {
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("quiset", zelpra::TO_ENERGY); }
