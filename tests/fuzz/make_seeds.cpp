@@ -80,7 +80,8 @@ std::string field_seed(int d, bool scale, int first, int width, float written, c
   return s + line;
 }
 
-std::string detector_file(double emin, double emax, double step) {
+// A detector table from emin to emax keV; a dark one responds with 0.
+std::string detector_file(double emin, double emax, double step, bool dark = false) {
   std::string s = "'Test detector, flat'\n";
   char buf[128];
   std::snprintf(buf, sizeof buf, "FLAT01 %.1f %.1f %.1f\n", emin, emax, step);
@@ -89,7 +90,7 @@ std::string detector_file(double emin, double emax, double step) {
   int n = static_cast<int>((emax - emin) / step + 1.0);
   for (int i = 0; i < n; ++i) {
     double e = emin + step * i;
-    std::snprintf(buf, sizeof buf, "%8.3f %10.6f %10.6f\n", e, 0.5 + 0.002 * e, 1.0);
+    std::snprintf(buf, sizeof buf, "%8.3f %10.6f %10.6f\n", e, dark ? 0.0 : 0.5 + 0.002 * e, 1.0);
     s += buf;
   }
   return s;
@@ -142,17 +143,6 @@ std::string spectrum_text(int flag1, int flag2, double de, double dist, const Bi
   return SpectrumText().geometry(de, dist).flags(flag1, flag2).bins(bins).entry("Al", 0.25).str();
 }
 
-// A detector table from 1 to 150 keV, every keV, response E/(E+30) or 0.
-std::string sid_detector(bool dark) {
-  std::string s = "'Silicon diode'\nSID 1.0 150.0 1.0\n  E (keV)   response   other\n";
-  char buf[64];
-  for (int i = 1; i <= 150; ++i) {
-    std::snprintf(buf, sizeof buf, "%d.0 %.4f 0.0\n", i, dark ? 0.0 : i / (i + 30.0));
-    s += buf;
-  }
-  return s;
-}
-
 void tool_seeds(const fs::path& root) {
   const std::string example_spectrum =
       slurp(fs::path(ZELPRA_SOURCE_DIR) / "examples" / "spectra" / "w_80kvp_2.5mmal");
@@ -162,14 +152,14 @@ void tool_seeds(const fs::path& root) {
                            "#    1   2  (unit flags)\ncaption\n" + std::string(300, '\n') +
                            "#  Attenuation History:\n#  0\n";
 
-  // atlune: water by atom counts and the silicon diode, as its tests have them.
+  // atlune: water by atom counts and a detector every keV, as its tests have them.
   const Bins photons = {{10, 1.2345e5}, {20, 3.4567e5}, {25.5, 2.9876e5},
                         {30, 2.5e5},    {40, 1.1111e5}, {50, 4.4e4}};
   const Bins ergs = {{10, 1.9777e-3}, {20, 1.1075e-2}, {25.5, 1.2205e-2},
                      {30, 1.2015e-2}, {40, 7.1199e-3}, {50, 3.5244e-3}};
   const std::string p = spectrum_text(1, 2, 10.0, 100.0, photons);
   const std::string water = "2   water by atom counts\n1 8\n2 1\n1.0\n";
-  const std::string sid = sid_detector(false);
+  const std::string sid = detector_file(1.0, 150.0, 1.0);
   const std::vector<std::pair<std::string, Run>> atlune = {
       {"result_only", {p, "m\nd\n0\n", water, sid}},
       {"report", {p, "m\nd\n1\n", water, sid}},
@@ -179,7 +169,7 @@ void tool_seeds(const fs::path& root) {
       {"wtot_warning", {p, "m\nd\n1\n", "2\n1 8\n0.5 0.48\n1.0\n", sid}},
       {"repeat_before_slash", {p, "m\nd\n0\n", "2\n1 8\n2*0.5/ both halves\n1.0\n", sid}},
       {"no_bins", {spectrum_text(1, 2, 10.0, 100.0, {}), "m\nd\n0\n", water, sid}},
-      {"zero_response", {p, "m\nd\n0\n", water, sid_detector(true)}},
+      {"zero_response", {p, "m\nd\n0\n", water, detector_file(1.0, 150.0, 1.0, true)}},
       {"reversed_detector", {p, "m\nd\n0\n", water, "'backwards'\nREV 150.0 1.0 1.0\ncaption\n"}},
       {"short_detector", {p, "m\nd\n0\n", water, "'cut'\nSID 1.0 150.0 1.0\ncaption\n1.0 0.5 0.0\n"}},
       {"bin_below_1_keV",

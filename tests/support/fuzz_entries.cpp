@@ -852,14 +852,9 @@ enum class Condition {
   kPlain,           // values 0 to 3
   kLinkedSpectrum,  // 4: spectra.tmp is a symbolic link to a file beside it
   kNoDataDir,       // 5: ZELPRA_DIR is not set
-  kFileSizeLimit,   // 6: files may not grow beyond kFileSizeLimit bytes
+  kFileSizeLimit,   // 6: no file may grow longer than the input
   kTemporaryTaken,  // 7: a directory stands at the writer's temporary name
 };
-
-// Above the longest input libFuzzer makes from these corpora, so that a
-// crash inside the limit still leaves its input written whole; below the
-// longest spectra.tmp (300 bins and 20 history entries).
-constexpr rlim_t kFileSizeLimit = 8192;
 
 Condition condition_of(unsigned char settings) {
   switch ((settings >> 1) & 7) {
@@ -1042,8 +1037,11 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
         ScopedDataDir env(condition == Condition::kNoDataDir ? std::nullopt
                                                              : std::optional<std::string>(datadir));
         ScopedStderr captured;
+        // The length of the input: a spectrum rewritten longer than it was
+        // read fails part way, and libFuzzer can still write the input of a
+        // crash inside the limit whole.
         std::optional<ScopedFileSizeLimit> limit;
-        if (condition == Condition::kFileSizeLimit) limit.emplace(kFileSizeLimit);
+        if (condition == Condition::kFileSizeLimit) limit.emplace(input.size());
         status = run_tool(tool.name, routine_keeping_its_end);
         err = captured.text();
       },
