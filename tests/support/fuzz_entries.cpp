@@ -844,7 +844,8 @@ void run_database(std::string_view input) {
 // _detectors/d of the data directory, so that the answers m and d find them
 // (the example data has files of its own besides).  A part that the input
 // leaves out is no file: the settings byte alone is a run without
-// spectra.tmp.
+// spectra.tmp.  Answers that could name a file outside the scratch
+// directory ("..") are passed over, as for the material target.
 //
 // The settings byte: bit 0 picks the data directory, the fixture (0) or the
 // copy of the example data (1); bits 1-3 the condition the run meets.
@@ -996,6 +997,7 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
     if (i < parts.size()) return parts[i];
     return std::nullopt;
   };
+  if (tool.reads_database && part(1).value_or("").find("..") != std::string_view::npos) return;
 
   // The data directory, with the material and detector files of the input.
   const std::string& datadir = (settings & 1) ? w.exampledir : w.datadir;
@@ -1060,6 +1062,10 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
     broken("a normal end with status " + std::to_string(status) + " and standard error " + show(err));
   }
   if (!whole_lines(run.out)) broken("printed output that is not whole lines: " + show(run.out));
+  // A normal end prints a result, or for a converter nothing at all.
+  if (status == 0 && tool.rewrites_spectrum != run.out.empty()) {
+    broken("a normal end that prints " + show(run.out));
+  }
 
   // Only a converter's normal end changes the working directory: it rewrites
   // spectra.tmp, which must read back, and leaves nothing else behind.
