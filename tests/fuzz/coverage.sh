@@ -76,7 +76,7 @@ part() {
   local name=$1; shift
   local linked=() f
   for f in "$@"; do
-    if report "$f" 2>/dev/null | grep -q '^TOTAL'; then linked+=("$f")
+    if report "$f" 2>/dev/null | grep -qF "$f"; then linked+=("$f")
     else echo "  ($name: ${f#$root/} is linked into no target)"; fi
   done
   local lines=0 missed=0
