@@ -38,12 +38,13 @@ std::string unit_flag_lines(const UnitFlags& iu) {
 }
 
 // The whole file for `s` and `iu`.  False when any field does not fit its
-// column form (it would be written as asterisks and not read back), or when
-// a count lies beyond the capacity of the block.
+// column form (it would be written as asterisks and not read back), when a
+// non-zero value would show as zero (it would read back as 0), or when a
+// count lies beyond the capacity of the block.
 bool spectrum_text(const Spectrum& s, const UnitFlags& iu, std::string& text) {
   bool fits = s.nbin <= kMaxBins && s.nhist <= kMaxHistory;
   auto add = [&](const FixedRecord& record) {
-    fits = fits && record.fits();
+    fits = fits && record.fits() && record.shows_every_nonzero();
     text += record.line();
   };
 

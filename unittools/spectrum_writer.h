@@ -11,7 +11,8 @@ namespace zelpra {
 //
 // The spectrum is never left half written or unreadable:
 // - every field is checked against its column form first; when one does not
-//   fit (or a bin or history value is not finite), the run is refused
+//   fit (or a bin or history value is not finite, or a non-zero value would
+//   show as zero and read back as 0), the run is refused
 //   ("ERROR: value does not fit its field in spectra.tmp", "Aborting.",
 //   status 8) and nothing is touched;
 // - an existing spectra.tmp that may not be written is the fatal error 9

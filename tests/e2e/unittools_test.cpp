@@ -193,6 +193,9 @@ const Refusal kRefusals[] = {
     {"fendo_new_distance_100000", {"fendo", "100000\n"}, kSpectrum, kNoFit, "", 8},
     {"fendo_new_distance_minus_10000", {"fendo", "-10000\n"}, kSpectrum, kNoFit, "", 8},
     {"fendo_new_distance_tiny", {"fendo", "1.0E-20\n"}, kSpectrum, kNoFit, "", 8},
+    // 0.0000 in the file, while the bins are scaled by 6.25E+12.
+    {"fendo_new_distance_shown_as_0", {"fendo", "0.00004\n"}, kSpectrum, kNoFit, "", 8},
+    {"fendo_new_distance_shown_as_minus_0", {"fendo", "-4.0E-05\n"}, kSpectrum, kNoFit, "", 8},
     {"fendo_no_answer", {"fendo", ""}, kSpectrum, "",
      "fendo: severe (24): end-of-file during read, unit 5, file stdin\n", 24},
     {"fendo_answer_not_a_number", {"fendo", "fifty\n"}, kSpectrum, "",

@@ -121,7 +121,7 @@ TEST(SpectrumWriter, WritesTheLimitsOfEachField) {
   s.nbin = 5;
   s.de = 99.9999f;
   s.dist = 99999.9f;  // the float 99999.8984
-  const float ebin[] = {999.999f, -99.999f, 0.0f, -0.0004f, 1.0f};
+  const float ebin[] = {999.999f, -99.999f, 0.0f, -0.0f, 0.0005f};
   const float phi[] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min(),
                        -0.0f, 0.0f, -1.0e-10f};
   for (int i = 0; i < 5; ++i) {
@@ -144,7 +144,7 @@ TEST(SpectrumWriter, WritesTheLimitsOfEachField) {
             "  -99.999        1.4013E-45\n"
             "    0.000       -0.0000E+00\n"
             "   -0.000        0.0000E+00\n"
-            "    1.000       -1.0000E-10\n"
+            "    0.001       -1.0000E-10\n"
             "#  Attenuation History:\n"
             "#  1\n"
             "# x                     -3.4028E+38\n");
@@ -247,6 +247,13 @@ TEST(SpectrumWriter, RefusesAValueThatDoesNotFitItsField) {
       {"ebin 1000", [](Spectrum& s) { s.ebin[1] = 1000.0f; }},
       {"ebin rounds to 1000.000", [](Spectrum& s) { s.ebin[1] = 999.9996f; }},
       {"ebin -100", [](Spectrum& s) { s.ebin[0] = -100.0f; }},
+      // A non-zero value that would show as zero would read back as 0.
+      {"hd1 shows as 0.000", [](Spectrum& s) { s.hd1 = 0.0004f; }},
+      {"hd2 shows as -0.00", [](Spectrum& s) { s.hd2 = -0.004f; }},
+      {"de shows as 0.0000", [](Spectrum& s) { s.de = 1.0e-30f; }},
+      {"dist shows as 0.0000", [](Spectrum& s) { s.dist = 0.00004f; }},
+      {"dist shows as -0.0000", [](Spectrum& s) { s.dist = -0.00004f; }},
+      {"ebin shows as -0.000", [](Spectrum& s) { s.ebin[1] = -0.0004f; }},
       {"phi infinite", [inf](Spectrum& s) { s.phi[1] = inf; }},
       {"phi -infinite", [inf](Spectrum& s) { s.phi[0] = -inf; }},
       {"phi nan", [nan](Spectrum& s) { s.phi[1] = nan; }},
