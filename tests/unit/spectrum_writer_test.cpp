@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -345,13 +346,14 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.label);
     });
 
-// A short write (the file-size limit, with SIGXFSZ ignored) is detected; the
-// temporary file goes, the old spectrum stays.
+// A write past the file-size limit, with SIGXFSZ at its default action (as
+// a shell leaves it), does not end the process by the signal: the short write
+// is the fatal error, the temporary file goes, the old spectrum stays.
 TEST(SpectrumWriterFailure, ShortWriteIsError38) {
   ScratchDir dir;
   dir.write("spectra.tmp", kOld);
   auto limit_file_size = [] {
-    signal(SIGXFSZ, SIG_IGN);
+    signal(SIGXFSZ, SIG_DFL);
     struct rlimit limit {};
     limit.rlim_cur = limit.rlim_max = 100;
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(97);
@@ -392,6 +394,68 @@ TEST(SpectrumWriterFailure, FailedRenameIsError38) {
   EXPECT_EQ(end.status, 38);
   EXPECT_EQ(dir.read("spectra.tmp/keep"), kOld);
   EXPECT_EQ(files_in(dir), std::set<std::string>{"spectra.tmp"});
+}
+
+// ---- The temporary file -----------------------------------------------------
+
+// What may stand at the temporary name before a rewrite.
+struct Squatter {
+  const char* label;
+  // Puts it at `temp` in the working directory, beside the file "other".
+  std::function<void(const std::string& temp)> put;
+};
+
+const Squatter kSquatters[] = {
+    {"stale file", [](const std::string& temp) { std::ofstream(temp) << "half a spectrum"; }},
+    {"named pipe", [](const std::string& temp) { ASSERT_EQ(::mkfifo(temp.c_str(), 0644), 0); }},
+    {"hard link", [](const std::string& temp) { ASSERT_EQ(::link("other", temp.c_str()), 0); }},
+    {"symbolic link", [](const std::string& temp) { ASSERT_EQ(::symlink("other", temp.c_str()), 0); }},
+};
+
+// Whatever stands at the temporary name is removed, never written through
+// and never in the way: with the lock held the name is spectra.tmp.new (a
+// run killed part way leaves it), without it spectra.tmp.<pid>.new.
+TEST(SpectrumWriterTemporaryFile, WhatStandsAtItsNameIsReplaced) {
+  for (const bool locked : {true, false}) {
+    for (const Squatter& squatter : kSquatters) {
+      SCOPED_TRACE(std::string(squatter.label) + (locked ? ", locked" : ", not locked"));
+      ScratchDir dir;
+      InDir in(dir);
+      dir.write("spectra.tmp", kOld);
+      dir.write("other", "another file\n");
+      const std::string temp =
+          locked ? "spectra.tmp.new" : "spectra.tmp." + std::to_string(getpid()) + ".new";
+      squatter.put(temp);
+      SPECTRUM = sample_spectrum();
+      if (locked) {
+        const SpectrumLock lock;
+        WRITE_SPECTRUM({1, 2}, &lock);
+      } else {
+        WRITE_SPECTRUM({1, 2});
+      }
+      EXPECT_EQ(dir.read("spectra.tmp"), kSampleFile);
+      EXPECT_EQ(dir.read("other"), "another file\n");
+      EXPECT_EQ(files_in(dir), (std::set<std::string>{"spectra.tmp", "other"}));
+    }
+  }
+}
+
+// The superuser rewriting another user's file gives it back to that user
+// with its permission bits, so that the user's next rewrite is not refused.
+TEST(SpectrumWriter, KeepsTheOwnerAndGroupOfTheOldFile) {
+  if (geteuid() != 0) GTEST_SKIP() << "only the superuser may give a file to another user";
+  ScratchDir dir;
+  InDir in(dir);
+  dir.write("spectra.tmp", kOld);
+  ASSERT_EQ(::chown("spectra.tmp", 65534, 65534), 0);
+  ASSERT_EQ(::chmod("spectra.tmp", 0604), 0);
+  write(sample_spectrum(), {1, 2});
+  struct stat st {};
+  ASSERT_EQ(::stat("spectra.tmp", &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
+  EXPECT_EQ(st.st_mode & 07777, 0604u);
+  EXPECT_EQ(dir.read("spectra.tmp"), kSampleFile);
 }
 
 // ---- Round trip -------------------------------------------------------------
