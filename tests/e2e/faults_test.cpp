@@ -3,7 +3,9 @@
 // directory, unreadable, empty or binary junk, data files that are
 // directories or empty, and standard input closed or empty.  Every such run
 // must end with the tool's own message or the fatal input/output error,
-// never a crash, and must leave spectra.tmp byte for byte as it was.
+// never a crash, and must leave spectra.tmp byte for byte as it was.  Also
+// the rewrite among what stands around spectra.tmp: something at the
+// temporary name, a symbolic link, a file system that refuses fchmod.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

@@ -1,6 +1,7 @@
 // The spectrum writer, in-process: the layout of every record, the flag
-// lines, the fields that do not fit, the failures of the replacement, and a
-// write-read-write round trip over random spectra.
+// lines, the fields that do not fit, the failures of the replacement, what
+// stands at the temporary name, the owner kept, and a write-read-write round
+// trip over random spectra.
 #include "spectrum_writer.h"
 
 #include <fcntl.h>
