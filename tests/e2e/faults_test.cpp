@@ -174,8 +174,9 @@ void PrintTo(const Squatter& c, std::ostream* os) { *os << c.label; }
 
 class TemporaryName : public ::testing::TestWithParam<Squatter> {};
 
-// It never blocks the run and is never written through: the rewrite removes
-// it and creates its own file.
+// A converter holds the lock on spectra.tmp, under which the temporary name
+// is spectra.tmp.new.  What stands there never blocks the run and is never
+// written through: the rewrite removes it and creates its own file.
 TEST_P(TemporaryName, WhatStandsThereIsRemovedNotWrittenThrough) {
   World w;
   w.dir.write("other", "another file\n");
