@@ -222,12 +222,22 @@ void WRITE_SPECTRUM(const UnitFlags& iu, const SpectrumLock* lock) {
   if (exists && ::access(target.c_str(), W_OK) != 0) fatal_io(kPermissionDenied, kUnitData, name);
 
   const bool locked = exists && lock != nullptr && lock->holds(old_stat.st_dev, old_stat.st_ino);
-  const std::string temp =
-      target + (locked ? "" : "." + std::to_string(static_cast<long>(::getpid()))) + ".new";
+  const std::string own_name = target + "." + std::to_string(static_cast<long>(::getpid())) + ".new";
+  std::string temp = locked ? target + ".new" : own_name;
 
   const FileSizeSignalIgnored no_signal;
-  ::unlink(temp.c_str());  // left by a killed run, or put there by anyone: never written through
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  // Whatever stands at the name (left by a killed run, or put there by anyone)
+  // is removed, never written through.  What cannot be removed, such as a
+  // directory, is passed by for the name of this process.
+  auto create = [](const std::string& path) {
+    ::unlink(path.c_str());
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  };
+  int fd = create(temp);
+  if (fd < 0 && errno == EEXIST && temp != own_name) {
+    temp = own_name;
+    fd = create(temp);
+  }
   if (fd < 0) {
     fatal_io(permission_error(errno) ? kPermissionDenied : kOpenFailure, kUnitData, name);
   }

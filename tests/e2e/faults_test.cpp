@@ -203,6 +203,18 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const World& w, const std::string& t) { fs::create_symlink(w.dir / "other", t); }}),
     [](const ::testing::TestParamInfo<Squatter>& p) { return std::string(p.param.label); });
 
+// A directory at the temporary name cannot be removed: the rewrite passes it
+// by for a name of its own and leaves the directory as it was.
+TEST(TemporaryNameTaken, ADirectoryThereIsPassedBy) {
+  World w;
+  w.dir.write("spectra.tmp.new/inside", "kept\n");
+  const RunResult r = run_tool("quiset", w.dir.path(), w.options("quiset"));
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(w.dir.read("spectra.tmp"), converted("quiset"));
+  EXPECT_EQ(w.dir.read("spectra.tmp.new/inside"), "kept\n");
+  EXPECT_EQ(w.leftovers(), std::vector<std::string>{"spectra.tmp.new"});
+}
+
 // spectra.tmp as a symbolic link into another directory, directly or by a
 // chain of links, absolute or relative: the file it names is rewritten (with
 // its permission bits), the temporary file goes beside it, and the link stays.
