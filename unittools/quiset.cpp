@@ -13,6 +13,9 @@
 namespace zelpra {
 
 void TO_ENERGY() {
+  // Held from before the read to after the rewrite: a converter started
+  // meanwhile waits, then converts what this one wrote.
+  const SpectrumLock lock;
   UnitFlags iu{};
   READ_SPECTRUM(iu);
 
@@ -29,7 +32,7 @@ void TO_ENERGY() {
         static_cast<float>(static_cast<double>(SPECTRUM.phi[i]) * SPECTRUM.ebin[i] * erg_per_kev);
   }
 
-  WRITE_SPECTRUM(iu);
+  WRITE_SPECTRUM(iu, &lock);
 }
 
 }  // namespace zelpra

@@ -3,11 +3,14 @@
 // directory, unreadable, empty or binary junk, data files that are
 // directories or empty, and standard input closed or empty.  Every such run
 // must end with the tool's own message or the fatal input/output error,
-// never a crash, and must leave spectra.tmp byte for byte as it was.
+// never a crash, and must leave spectra.tmp byte for byte as it was.  Also
+// the rewrite among what stands around spectra.tmp: something at the
+// temporary name, a symbolic link, a file system that refuses fchmod.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <regex>
@@ -107,13 +110,15 @@ struct WriteCase {
   long limit;
 };
 
-// The size of the file `tool` writes from the test spectrum.
-long new_size(const std::string& tool) {
+// The file `tool` writes from the test spectrum.
+std::string converted(const std::string& tool) {
   World w;
   const RunResult r = run_tool(tool, w.dir.path(), w.options(tool));
   EXPECT_EQ(r.status, 0) << tool << ": " << r.out << r.err;
-  return static_cast<long>(w.dir.read("spectra.tmp").size());
+  return w.dir.read("spectra.tmp");
 }
+
+long new_size(const std::string& tool) { return static_cast<long>(converted(tool).size()); }
 
 void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.tool << " limit " << c.limit; }
 
@@ -153,6 +158,132 @@ TEST(FailingWrite, AWriteUnderTheLimitSucceeds) {
   const RunResult r = run_tool_with_faults("quiset", w.dir.path(), w.options("quiset"), faults);
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_NE(w.dir.read("spectra.tmp"), w.spectrum);
+  EXPECT_EQ(w.leftovers(), std::vector<std::string>{});
+}
+
+// ---- The rewrite: what stands around spectra.tmp ----------------------------
+
+// What a run killed part way, or anyone, may have left at the name of the
+// temporary file.
+struct Squatter {
+  const char* label;
+  void (*put)(const World& w, const std::string& temp);
+};
+
+void PrintTo(const Squatter& c, std::ostream* os) { *os << c.label; }
+
+class TemporaryName : public ::testing::TestWithParam<Squatter> {};
+
+// A converter holds the lock on spectra.tmp, under which the temporary name
+// is spectra.tmp.new.  What stands there never blocks the run and is never
+// written through: the rewrite removes it and creates its own file.
+TEST_P(TemporaryName, WhatStandsThereIsRemovedNotWrittenThrough) {
+  World w;
+  w.dir.write("other", "another file\n");
+  GetParam().put(w, w.dir / "spectra.tmp.new");
+  RunOptions o = w.options("quiset");
+  o.timeout_seconds = 5;
+  const RunResult r = run_tool("quiset", w.dir.path(), o);
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(w.dir.read("spectra.tmp"), converted("quiset"));
+  EXPECT_EQ(w.dir.read("other"), "another file\n");
+  EXPECT_EQ(w.leftovers(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Left, TemporaryName,
+    ::testing::Values(
+        Squatter{"stale_file",
+                 [](const World& w, const std::string&) { w.dir.write("spectra.tmp.new", "# kaltro"); }},
+        Squatter{"named_pipe",
+                 [](const World&, const std::string& t) { ASSERT_EQ(mkfifo(t.c_str(), 0644), 0); }},
+        Squatter{"hard_link_to_another_file",
+                 [](const World& w, const std::string& t) { fs::create_hard_link(w.dir / "other", t); }},
+        Squatter{"symbolic_link_to_another_file",
+                 [](const World& w, const std::string& t) { fs::create_symlink(w.dir / "other", t); }}),
+    [](const ::testing::TestParamInfo<Squatter>& p) { return std::string(p.param.label); });
+
+// A directory at the temporary name cannot be removed: the rewrite passes it
+// by for a name of its own and leaves the directory as it was.
+TEST(TemporaryNameTaken, ADirectoryThereIsPassedBy) {
+  World w;
+  w.dir.write("spectra.tmp.new/inside", "kept\n");
+  const RunResult r = run_tool("quiset", w.dir.path(), w.options("quiset"));
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(w.dir.read("spectra.tmp"), converted("quiset"));
+  EXPECT_EQ(w.dir.read("spectra.tmp.new/inside"), "kept\n");
+  EXPECT_EQ(w.leftovers(), std::vector<std::string>{"spectra.tmp.new"});
+}
+
+// spectra.tmp as a symbolic link into another directory, directly or by a
+// chain of links, absolute or relative: the file it names is rewritten (with
+// its permission bits), the temporary file goes beside it, and the link stays.
+TEST(SymbolicLink, TheFileItNamesIsRewrittenAndTheLinkStays) {
+  struct Case {
+    const char* label;
+    bool relative;
+    bool chain;
+  };
+  const Case cases[] = {{"absolute", false, false}, {"relative", true, false}, {"chain", true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    World w;
+    ScratchDir other;
+    other.write("tube.spec", w.spectrum);
+    fs::permissions(other / "tube.spec", fs::perms(0640));
+    fs::remove(w.dir / "spectra.tmp");
+    const std::string target =
+        c.relative ? "../" + fs::path(other.path()).filename().string() + "/tube.spec"
+                   : other / "tube.spec";
+    fs::create_symlink(target, c.chain ? w.dir / "link" : w.dir / "spectra.tmp");
+    if (c.chain) fs::create_symlink("link", w.dir / "spectra.tmp");
+    for (const char* tool : {"quiset", "belmor"}) {
+      const RunResult r = run_tool(tool, w.dir.path(), w.options(tool));
+      EXPECT_EQ(r.status, 0) << tool << ": " << r.out << r.err;
+    }
+    EXPECT_EQ(other.read("tube.spec"), converted("quiset"));
+    EXPECT_EQ(fs::status(other / "tube.spec").permissions(), fs::perms(0640));
+    EXPECT_TRUE(fs::is_symlink(w.dir / "spectra.tmp"));
+    EXPECT_EQ(fs::read_symlink(w.dir / (c.chain ? "link" : "spectra.tmp")).string(), target);
+    EXPECT_EQ(w.leftovers(), std::vector<std::string>{});
+    std::vector<std::string> in_other;
+    for (const auto& e : fs::directory_iterator(other.path())) in_other.push_back(e.path().filename());
+    EXPECT_EQ(in_other, std::vector<std::string>{"tube.spec"});
+  }
+}
+
+// A link to nothing reads as a missing spectra.tmp, and nothing is created.
+TEST(SymbolicLink, ADanglingOneReadsAsAMissingSpectrum) {
+  World w;
+  fs::remove(w.dir / "spectra.tmp");
+  fs::create_symlink("gone.spec", w.dir / "spectra.tmp");
+  for (const char* tool : kAllTools) {
+    const RunResult r = run_tool(tool, w.dir.path(), w.options(tool));
+    EXPECT_EQ(r.status, 8) << tool;
+    EXPECT_EQ(r.out, kSpectrumMissing) << tool;
+    EXPECT_EQ(r.err, "") << tool;
+  }
+  EXPECT_TRUE(fs::is_symlink(w.dir / "spectra.tmp"));
+  EXPECT_FALSE(w.dir.exists("gone.spec"));
+}
+
+// A file system that keeps no permission bits or owners refuses fchmod and
+// fchown (here a preloaded library does): keeping them is best effort, and
+// the rewrite goes through.
+TEST(Rewrite, ARefusedChmodDoesNotFailIt) {
+  World w;
+  fs::permissions(w.dir / "spectra.tmp", fs::perms(0640));
+  RunOptions o = w.options("quiset");
+  o.env["LD_PRELOAD"] = ZELPRA_REFUSE_CHMOD_LIB;
+  // Under AddressSanitizer its runtime is then not the first library loaded.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  o.env["ASAN_OPTIONS"] = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+  const RunResult r = run_tool("quiset", w.dir.path(), o);
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(w.dir.read("spectra.tmp"), converted("quiset"));
+  EXPECT_NE(fs::status(w.dir / "spectra.tmp").permissions(), fs::perms(0640))
+      << "the preloaded library did not refuse fchmod";
   EXPECT_EQ(w.leftovers(), std::vector<std::string>{});
 }
 

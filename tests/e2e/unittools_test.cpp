@@ -7,6 +7,7 @@
 
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -193,6 +194,9 @@ const Refusal kRefusals[] = {
     {"fendo_new_distance_100000", {"fendo", "100000\n"}, kSpectrum, kNoFit, "", 8},
     {"fendo_new_distance_minus_10000", {"fendo", "-10000\n"}, kSpectrum, kNoFit, "", 8},
     {"fendo_new_distance_tiny", {"fendo", "1.0E-20\n"}, kSpectrum, kNoFit, "", 8},
+    // 0.0000 in the file, while the bins are scaled by 6.25E+12.
+    {"fendo_new_distance_shown_as_0", {"fendo", "0.00004\n"}, kSpectrum, kNoFit, "", 8},
+    {"fendo_new_distance_shown_as_minus_0", {"fendo", "-4.0E-05\n"}, kSpectrum, kNoFit, "", 8},
     {"fendo_no_answer", {"fendo", ""}, kSpectrum, "",
      "fendo: severe (24): end-of-file during read, unit 5, file stdin\n", 24},
     {"fendo_answer_not_a_number", {"fendo", "fifty\n"}, kSpectrum, "",
@@ -391,6 +395,43 @@ TEST(UnitTools, ChainQuisetBraskBelmor) {
               "Integral of this spectra =    8.0304E+02 ergs/mAs-sr\n",
               0,
               file(0.0, 2, 1, kBinsInErgsPerSr)}});
+}
+
+// ---- Two converters at once on one file ------------------------------------------
+
+// The file after `first` and then `second`, one after the other.
+std::string in_turn(const Run& first, const Run& second) {
+  ScratchDir dir;
+  dir.write("spectra.tmp", kSpectrum);
+  run(dir, first);
+  run(dir, second);
+  return dir.read("spectra.tmp");
+}
+
+// Started together, two converters run one after the other: the second waits
+// for the first and converts what it wrote, so neither conversion is lost,
+// whichever comes first.
+TEST(UnitTools, TwoConvertersStartedTogetherBothLand) {
+  const test::Run pairs[][2] = {{{"quiset", ""}, {"fendo", "50\n"}}, {{"brask", ""}, {"quiset", ""}}};
+  for (const auto& pair : pairs) {
+    SCOPED_TRACE(std::string(pair[0].tool) + " and " + pair[1].tool);
+    const std::string one_way = in_turn(pair[0], pair[1]);
+    const std::string other_way = in_turn(pair[1], pair[0]);
+    for (int round = 0; round < 25; ++round) {
+      ScratchDir dir;
+      dir.write("spectra.tmp", kSpectrum);
+      RunResult results[2];
+      std::thread second([&] { results[1] = run(dir, pair[1]); });
+      results[0] = run(dir, pair[0]);
+      second.join();
+      for (const RunResult& r : results) {
+        ASSERT_EQ(r.status, 0) << "round " << round << ": " << r.out << r.err;
+      }
+      const std::string after = dir.read("spectra.tmp");
+      ASSERT_TRUE(after == one_way || after == other_way) << "round " << round << ":\n" << after;
+      ASSERT_FALSE(dir.exists("spectra.tmp.new")) << "round " << round;
+    }
+  }
 }
 
 }  // namespace

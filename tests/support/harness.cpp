@@ -127,7 +127,7 @@ RunResult run_tool(const std::string& tool, const std::string& workdir, const Ru
     if (faults.uid && setuid(*faults.uid) != 0) _exit(kCouldNotStart);
     if (chdir(workdir.c_str()) != 0) _exit(kCouldNotStart);
     if (faults.file_size_limit) {
-      signal(SIGXFSZ, SIG_IGN);  // an ignored signal stays ignored across exec
+      signal(SIGXFSZ, SIG_DFL);
       struct rlimit limit {};
       limit.rlim_cur = static_cast<rlim_t>(*faults.file_size_limit);
       limit.rlim_max = static_cast<rlim_t>(*faults.file_size_limit);
