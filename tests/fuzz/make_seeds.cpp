@@ -111,7 +111,14 @@ using Bins = std::vector<SpectrumBin>;
 // The settings byte of a tool run (fuzz_entries.cpp): the data directory and
 // the condition.
 enum Data { kFixture = 0, kExample = 1 };
-enum Condition { kPlain = 0, kLinked = 4, kNoDataDir = 5, kSizeLimit = 6, kTemporaryTaken = 7 };
+enum Condition {
+  kPlain = 0,
+  kTemporaryTaken = 3,
+  kLinked = 4,
+  kNoDataDir = 5,
+  kSizeLimit = 6,
+  kTemporariesTaken = 7
+};
 
 struct Run {
   Run(std::string spectrum_, std::string answers_ = "", std::string material_ = "",
@@ -268,12 +275,15 @@ void tool_seeds(const fs::path& root) {
         {"file_size_limit", {blank_bins, "50\n", "", "", kFixture, kSizeLimit}},
         {"file_size_limit_small", {u, "50\n", "", "", kFixture, kSizeLimit}},
         {"temporary_taken", {u, "50\n", "", "", kFixture, kTemporaryTaken}},
+        {"temporaries_taken", {u, "50\n", "", "", kFixture, kTemporariesTaken}},
     };
     if (tool == "fendo") {
-      for (const char* answer : {"  100.0 , 7\n", "-5.0E+01\n", "0\n", "-0.0E+00\n", "/\n", "100000\n",
-                                 "-10000\n", "1.0E-20\n", "", "fifty\n"}) {
-        runs.push_back({"answer_" + std::to_string(runs.size()), {u, answer}});
-      }
+      const std::pair<const char*, const char*> answers[] = {
+          {"remark", "  100.0 , 7\n"}, {"exponent", "-5.0E+01\n"},   {"zero", "0\n"},
+          {"minus_zero", "-0.0E+00\n"}, {"null", "/\n"},               {"far", "100000\n"},
+          {"minus_far", "-10000\n"},    {"tiny", "1.0E-20\n"},         {"none", ""},
+          {"not_a_number", "fifty\n"}};
+      for (const auto& [label, answer] : answers) runs.push_back({std::string("answer_") + label, {u, answer}});
     }
     return runs;
   };

@@ -1,7 +1,6 @@
 #include "fuzz_entries.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -850,19 +849,21 @@ void run_database(std::string_view input) {
 // The settings byte: bit 0 picks the data directory, the fixture (0) or the
 // copy of the example data (1); bits 1-3 the condition the run meets.
 enum class Condition {
-  kPlain,           // values 0 to 3
-  kLinkedSpectrum,  // 4: spectra.tmp is a symbolic link to a file beside it
-  kNoDataDir,       // 5: ZELPRA_DIR is not set
-  kFileSizeLimit,   // 6: no file may grow longer than the input
-  kTemporaryTaken,  // 7: a directory stands at the writer's temporary name
+  kPlain,              // values 0 to 2
+  kTemporaryTaken,     // 3: a directory stands at the writer's temporary name
+  kLinkedSpectrum,     // 4: spectra.tmp is a symbolic link to a file beside it
+  kNoDataDir,          // 5: ZELPRA_DIR is not set
+  kFileSizeLimit,      // 6: no file may grow longer than the input
+  kTemporariesTaken,   // 7: directories stand at both of its temporary names
 };
 
 Condition condition_of(unsigned char settings) {
   switch ((settings >> 1) & 7) {
+    case 3: return Condition::kTemporaryTaken;
     case 4: return Condition::kLinkedSpectrum;
     case 5: return Condition::kNoDataDir;
     case 6: return Condition::kFileSizeLimit;
-    case 7: return Condition::kTemporaryTaken;
+    case 7: return Condition::kTemporariesTaken;
     default: return Condition::kPlain;
   }
 }
@@ -922,36 +923,31 @@ class ScopedStderr {
   std::streambuf* old_;
 };
 
-// Files may not grow beyond `limit` bytes for one call; a write past it
-// fails instead of raising SIGXFSZ.
+// Files may not grow beyond `limit` bytes for one call.  SIGXFSZ keeps its
+// disposition: the writer must not end the run by it.
 class ScopedFileSizeLimit {
  public:
   explicit ScopedFileSizeLimit(rlim_t limit) {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    if (::getrlimit(RLIMIT_FSIZE, &old_limit_) != 0 || ::sigaction(SIGXFSZ, &ignore, &old_action_) != 0) {
-      throw std::runtime_error("cannot set a file size limit");
-    }
-    struct rlimit lower = old_limit_;
-    lower.rlim_cur = std::min(limit, old_limit_.rlim_max);
+    if (::getrlimit(RLIMIT_FSIZE, &old_) != 0) throw std::runtime_error("cannot read the file size limit");
+    struct rlimit lower = old_;
+    lower.rlim_cur = std::min(limit, old_.rlim_max);
     if (::setrlimit(RLIMIT_FSIZE, &lower) != 0) throw std::runtime_error("cannot set a file size limit");
   }
   ~ScopedFileSizeLimit() {
-    if (::setrlimit(RLIMIT_FSIZE, &old_limit_) != 0) std::abort();
-    ::sigaction(SIGXFSZ, &old_action_, nullptr);
+    if (::setrlimit(RLIMIT_FSIZE, &old_) != 0) std::abort();
   }
   ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
   ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
 
  private:
-  struct rlimit old_limit_ {};
-  struct sigaction old_action_ {};
+  struct rlimit old_ {};
 };
 
-// The name the spectrum writer writes its temporary file under.
-std::string writer_temporary_name() {
-  return std::string(kSpectrumFileName) + "." + std::to_string(static_cast<long>(::getpid())) + ".new";
+// The names the spectrum writer writes its temporary file under: the one it
+// uses while it holds the lock on spectra.tmp, and its own process's.
+std::vector<std::string> writer_temporary_names() {
+  const std::string name = kSpectrumFileName;
+  return {name + ".new", name + "." + std::to_string(static_cast<long>(::getpid())) + ".new"};
 }
 
 // Each entry of the working directory: a file's content, a link's target and
@@ -1015,9 +1011,12 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
       spill(kSpectrumFileName, *spectrum);
     }
   }
-  if (condition == Condition::kTemporaryTaken) {
-    fs::create_directory(writer_temporary_name());
-    spill(writer_temporary_name() + "/keep", "");
+  if (condition == Condition::kTemporaryTaken || condition == Condition::kTemporariesTaken) {
+    const std::vector<std::string> names = writer_temporary_names();
+    for (std::size_t i = 0; i < (condition == Condition::kTemporaryTaken ? 1 : names.size()); ++i) {
+      fs::create_directory(names[i]);
+      spill(names[i] + "/keep", "");
+    }
   }
   const std::map<std::string, std::string> before = work_snapshot();
 
