@@ -50,7 +50,8 @@ std::string spectrum(int iu1, int iu2, double de, double dist, const std::vector
                      const std::vector<std::pair<std::string, double>>& history) {
   char buf[128];
   std::string s = "# kaltrovin: 80   2.500  1    1.50\n";
-  std::snprintf(buf, sizeof buf, "#   %3d  %7.4f  %10.4f\n", static_cast<int>(bins.size()), de, dist);
+  std::snprintf(buf, sizeof buf, "#   %3d  %7.4f  %10.4f\n", static_cast<int>(bins.size()), de,
+                dist);
   s += buf;
   std::snprintf(buf, sizeof buf, "#    %d   %d  (unit flags)\n", iu1, iu2);
   s += buf;
@@ -69,7 +70,8 @@ std::string spectrum(int iu1, int iu2, double de, double dist, const std::vector
   return s;
 }
 
-std::string field_seed(int d, bool scale, int first, int width, float written, const std::string& line) {
+std::string field_seed(int d, bool scale, int first, int width, float written,
+                       const std::string& line) {
   std::string s;
   s += static_cast<char>(d + (scale ? 10 : 0));
   s += static_cast<char>(first - 1);
@@ -123,8 +125,12 @@ enum Condition {
 struct Run {
   Run(std::string spectrum_, std::string answers_ = "", std::string material_ = "",
       std::string detector_ = "", Data data_ = kFixture, Condition condition_ = kPlain)
-      : spectrum(std::move(spectrum_)), answers(std::move(answers_)), material(std::move(material_)),
-        detector(std::move(detector_)), data(data_), condition(condition_) {}
+      : spectrum(std::move(spectrum_)),
+        answers(std::move(answers_)),
+        material(std::move(material_)),
+        detector(std::move(detector_)),
+        data(data_),
+        condition(condition_) {}
   std::string spectrum;
   std::string answers;
   std::string material;
@@ -155,9 +161,10 @@ void tool_seeds(const fs::path& root) {
       slurp(fs::path(ZELPRA_SOURCE_DIR) / "examples" / "spectra" / "w_80kvp_2.5mmal");
   // nbin 300 and every bin record blank: each bin reads as 0 at 0 keV, and
   // the rewritten file is longer than the file size limit.
-  std::string blank_bins = "# kaltrovin: 80   2.500  1   12.00\n#   300   1.0000    100.0000\n"
-                           "#    1   2  (unit flags)\ncaption\n" + std::string(300, '\n') +
-                           "#  Attenuation History:\n#  0\n";
+  std::string blank_bins =
+      "# kaltrovin: 80   2.500  1   12.00\n#   300   1.0000    100.0000\n"
+      "#    1   2  (unit flags)\ncaption\n" +
+      std::string(300, '\n') + "#  Attenuation History:\n#  0\n";
 
   // atlune: water by atom counts and a detector every keV, as its tests have them.
   const Bins photons = {{10, 1.2345e5}, {20, 3.4567e5}, {25.5, 2.9876e5},
@@ -178,7 +185,8 @@ void tool_seeds(const fs::path& root) {
       {"no_bins", {spectrum_text(1, 2, 10.0, 100.0, {}), "m\nd\n0\n", water, sid}},
       {"zero_response", {p, "m\nd\n0\n", water, detector_file(1.0, 150.0, 1.0, true)}},
       {"reversed_detector", {p, "m\nd\n0\n", water, "'backwards'\nREV 150.0 1.0 1.0\ncaption\n"}},
-      {"short_detector", {p, "m\nd\n0\n", water, "'cut'\nSID 1.0 150.0 1.0\ncaption\n1.0 0.5 0.0\n"}},
+      {"short_detector",
+       {p, "m\nd\n0\n", water, "'cut'\nSID 1.0 150.0 1.0\ncaption\n1.0 0.5 0.0\n"}},
       {"bin_below_1_keV",
        {spectrum_text(1, 2, 1.0, 100.0, {{10, 1.0e5}, {0.5, 2.0e5}}), "m\nd\n1\n", water, sid}},
       {"untabulated_element", {p, "m\nd\n1\n", "2\n8 84\n0.5 0.5\n9.3\n", sid}},
@@ -210,7 +218,8 @@ void tool_seeds(const fs::path& root) {
       {"no_bins", {spectrum_text(1, 2, 10.0, 100.0, {}), "m\n0.005\n1\n", dense}},
       {"zero_values", {spectrum_text(2, 2, 10.0, 100.0, {{20, 0}, {30, 0}}), "m\n0\n1\n", dense}},
       {"density_0", {t, "m\n0\n1\n", "1\n8\n1.0\n0.0\n"}},
-      {"bin_below_1_keV", {spectrum_text(1, 2, 1.0, 100.0, {{0.5, 10}, {20, 29}}), "m\n0\n1\n", dense}},
+      {"bin_below_1_keV",
+       {spectrum_text(1, 2, 1.0, 100.0, {{0.5, 10}, {20, 29}}), "m\n0\n1\n", dense}},
       {"bin_at_0_keV", {spectrum_text(1, 2, 1.0, 100.0, {{0, 10}}), "m\n0\n1\n", dense}},
       {"negative_energy",
        {spectrum_text(2, 2, 1.0, 100.0, {{20, 1e-6}, {-5, 1e-6}}), "m\n0.005\n1\n", dense}},
@@ -230,8 +239,12 @@ void tool_seeds(const fs::path& root) {
   std::string lone_sign = one_bin;
   lone_sign.replace(lone_sign.find("#    1   2") + 4, 2, " +");
   const std::vector<std::pair<std::string, Run>> dosix = {
-      {"photons", {spectrum_text(1, 2, 0.5, 100.0, {{10.25, 2.5e5}, {20.0, 3.1e5}, {33.333, 4.0e5}, {150.75, 1.25e4}})}},
-      {"ergs", {spectrum_text(2, 2, 2.0, 75.5, {{15.5, 1.5e-3}, {42.125, 2.0e-3}, {88.0, 3.5e-4}, {199.9, 1.0e-4}})}},
+      {"photons",
+       {spectrum_text(1, 2, 0.5, 100.0,
+                      {{10.25, 2.5e5}, {20.0, 3.1e5}, {33.333, 4.0e5}, {150.75, 1.25e4}})}},
+      {"ergs",
+       {spectrum_text(2, 2, 2.0, 75.5,
+                      {{15.5, 1.5e-3}, {42.125, 2.0e-3}, {88.0, 3.5e-4}, {199.9, 1.0e-4}})}},
       {"whole_kev", {spectrum_text(2, 2, 1.0, 100.0, {{1.0, 1.0e-4}, {30.0, 1.0}, {200.0, 10.0}})}},
       {"outside_the_table", {spectrum_text(1, 2, 1.0, 30.0, {{0.8, 1.0e2}, {201.5, 7.0e3}})}},
       {"no_bins", {spectrum_text(1, 2, 0.5, 100.0, {})}},
@@ -250,11 +263,18 @@ void tool_seeds(const fs::path& root) {
   // The unit tools, from their tests: two bins at 50 and 51 keV.
   const Bins two = {{50, 1.0e6}, {51, 2.5e3}};
   auto unit = [](double dist, int flag1, int flag2, const Bins& bins) {
-    return SpectrumText().header(80, 2.5, 1, 12.5).geometry(1.0, dist).flags(flag1, flag2).bins(bins)
-        .entry("Al 2.5 mm", 2.5).entry("Cu 0.1 mm, new tube", 0.1).str();
+    return SpectrumText()
+        .header(80, 2.5, 1, 12.5)
+        .geometry(1.0, dist)
+        .flags(flag1, flag2)
+        .bins(bins)
+        .entry("Al 2.5 mm", 2.5)
+        .entry("Cu 0.1 mm, new tube", 0.1)
+        .str();
   };
   const std::string u = unit(100.0, 1, 2, two);
-  const std::string odd = SpectrumText().geometry(1.0, 100.0).flags(3, 0).caption("#  some caption").bins(two).str();
+  const std::string odd =
+      SpectrumText().geometry(1.0, 100.0).flags(3, 0).caption("#  some caption").bins(two).str();
   const std::string huge_far = SpectrumText().geometry(1.0, 99999.0).bins({{50, 3.0e38}}).str();
   const std::string empty_unit = SpectrumText().geometry(1.0, 100.0).str();
   auto converter = [&](const std::string& tool) {
@@ -278,12 +298,18 @@ void tool_seeds(const fs::path& root) {
         {"temporaries_taken", {u, "50\n", "", "", kFixture, kTemporariesTaken}},
     };
     if (tool == "fendo") {
-      const std::pair<const char*, const char*> answers[] = {
-          {"remark", "  100.0 , 7\n"}, {"exponent", "-5.0E+01\n"},   {"zero", "0\n"},
-          {"minus_zero", "-0.0E+00\n"}, {"null", "/\n"},               {"far", "100000\n"},
-          {"minus_far", "-10000\n"},    {"tiny", "1.0E-20\n"},         {"none", ""},
-          {"not_a_number", "fifty\n"}};
-      for (const auto& [label, answer] : answers) runs.push_back({std::string("answer_") + label, {u, answer}});
+      const std::pair<const char*, const char*> answers[] = {{"remark", "  100.0 , 7\n"},
+                                                             {"exponent", "-5.0E+01\n"},
+                                                             {"zero", "0\n"},
+                                                             {"minus_zero", "-0.0E+00\n"},
+                                                             {"null", "/\n"},
+                                                             {"far", "100000\n"},
+                                                             {"minus_far", "-10000\n"},
+                                                             {"tiny", "1.0E-20\n"},
+                                                             {"none", ""},
+                                                             {"not_a_number", "fifty\n"}};
+      for (const auto& [label, answer] : answers)
+        runs.push_back({std::string("answer_") + label, {u, answer}});
     }
     return runs;
   };
@@ -291,17 +317,25 @@ void tool_seeds(const fs::path& root) {
   std::vector<std::pair<std::string, Run>> belmor = converter("belmor");
   const Bins sums = {{20, 1.0e8}, {21, 3.0}, {22, -1.0e8}};
   belmor.push_back({"sum_in_double", {spectrum_text(1, 2, 1.0, 100.0, sums)}});
-  belmor.push_back({"beyond_32_bits", {spectrum_text(1, 2, 1.0, 100.0, {{20, 3.0e38}, {21, 3.0e38}})}});
-  belmor.push_back({"below_32_bits", {spectrum_text(1, 2, 1.0, 100.0, {{20, -3.0e38}, {21, -3.0e38}})}});
+  belmor.push_back(
+      {"beyond_32_bits", {spectrum_text(1, 2, 1.0, 100.0, {{20, 3.0e38}, {21, 3.0e38}})}});
+  belmor.push_back(
+      {"below_32_bits", {spectrum_text(1, 2, 1.0, 100.0, {{20, -3.0e38}, {21, -3.0e38}})}});
 
   const std::vector<std::pair<std::string, std::vector<std::pair<std::string, Run>>>> tools = {
-      {"atlune", atlune}, {"torvane", torvane},         {"dosix", dosix},  {"quiset", converter("quiset")},
-      {"brask", converter("brask")}, {"fendo", converter("fendo")}, {"belmor", belmor}};
+      {"atlune", atlune},
+      {"torvane", torvane},
+      {"dosix", dosix},
+      {"quiset", converter("quiset")},
+      {"brask", converter("brask")},
+      {"fendo", converter("fendo")},
+      {"belmor", belmor}};
   for (const auto& [tool, runs] : tools) {
     for (const auto& [name, run] : runs) {
-      put(root / tool, name, name == "no_spectrum" || name == "missing"
-                                 ? std::string(1, static_cast<char>(run.data | (run.condition << 1)))
-                                 : run_input(run));
+      put(root / tool, name,
+          name == "no_spectrum" || name == "missing"
+              ? std::string(1, static_cast<char>(run.data | (run.condition << 1)))
+              : run_input(run));
     }
   }
 }
@@ -351,10 +385,12 @@ int main(int argc, char** argv) {
 
   // spectra.tmp.
   const fs::path sp = root / "spectrum";
-  put(sp, "photons_cm2", spectrum(1, 2, 0.5, 100.0, {{10.25, 2.5e5}, {20.0, 3.1e5}, {30.0, 1.2e4}},
-                                  {{"Aluminium", 0.25}}));
-  put(sp, "ergs_sr", spectrum(2, 1, 1.0, 0.0, {{15.0, 8.01e-2}, {16.0, 7.5e-2}},
-                              {{"Aluminium", 0.25}, {"Copper", 0.01}}));
+  put(sp, "photons_cm2",
+      spectrum(1, 2, 0.5, 100.0, {{10.25, 2.5e5}, {20.0, 3.1e5}, {30.0, 1.2e4}},
+               {{"Aluminium", 0.25}}));
+  put(sp, "ergs_sr",
+      spectrum(2, 1, 1.0, 0.0, {{15.0, 8.01e-2}, {16.0, 7.5e-2}},
+               {{"Aluminium", 0.25}, {"Copper", 0.01}}));
   put(sp, "no_bins", spectrum(1, 2, 0.5, 100.0, {}, {}));
   put(sp, "odd_flags", spectrum(3, 0, 0.5, 50.0, {{50.0, 1.0e6}}, {{"Water", 2.0}}));
   {
@@ -407,13 +443,15 @@ int main(int argc, char** argv) {
     const std::string base(1, static_cast<char>(i % 2));
     put(db, names[i] + ".cut", base + edit(static_cast<char>(f | 0x40), 2, ""));
     put(db, names[i] + ".junk", base + edit(f, 3, "  1.5E+00x  junk, 'text' */\n"));
-    put(db, names[i] + ".gone", std::string(1, static_cast<char>(1 - i % 2)) +
-                                    std::string(1, static_cast<char>(f | 0x80)));
+    put(db, names[i] + ".gone",
+        std::string(1, static_cast<char>(1 - i % 2)) + std::string(1, static_cast<char>(f | 0x80)));
   }
-  put(db, "several", std::string(1, '\1') + edit(0, 1, "\n") + '\0' + edit(15, 40, "-1.0 2.0\n") +
-                         '\0' + edit(16, 9, "-3.0 99.0\n"));
-  put(db, "stars", std::string(1, '\0') + edit(1, 0, "*************\n") + '\0' +
-                       edit(4, 5, "   1.2345E+01   1.0E+38\n"));
+  put(db, "several",
+      std::string(1, '\1') + edit(0, 1, "\n") + '\0' + edit(15, 40, "-1.0 2.0\n") + '\0' +
+          edit(16, 9, "-3.0 99.0\n"));
+  put(db, "stars",
+      std::string(1, '\0') + edit(1, 0, "*************\n") + '\0' +
+          edit(4, 5, "   1.2345E+01   1.0E+38\n"));
 
   tool_seeds(root);
   return 0;

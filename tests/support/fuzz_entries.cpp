@@ -174,7 +174,8 @@ struct World {
     fs::create_directories(workdir);
 
     exampledir = base + "/example";
-    fs::copy(std::string(ZELPRA_SOURCE_DIR) + "/examples/data", exampledir, fs::copy_options::recursive);
+    fs::copy(std::string(ZELPRA_SOURCE_DIR) + "/examples/data", exampledir,
+             fs::copy_options::recursive);
     for (const std::string& name : test::DbFixture::file_names()) {
       example_db_text[name] = slurp(exampledir + "/_database/" + name);
     }
@@ -752,7 +753,8 @@ std::string edited(const std::string& text, std::size_t line_number, std::string
                    bool cut) {
   const std::vector<std::string> lines = lines_of(text);
   const std::size_t first = line_number % (lines.size() + 1);
-  std::size_t replaced = static_cast<std::size_t>(std::count(replacement.begin(), replacement.end(), '\n'));
+  std::size_t replaced =
+      static_cast<std::size_t>(std::count(replacement.begin(), replacement.end(), '\n'));
   if (!replacement.empty() && replacement.back() != '\n') ++replaced;
   std::string out;
   for (std::size_t i = 0; i < first; ++i) out += lines[i];
@@ -795,7 +797,8 @@ void run_database(std::string_view input) {
         continue;
       }
       if (edit.size() < 3) continue;
-      const std::size_t line = static_cast<unsigned char>(edit[1]) * 256u + static_cast<unsigned char>(edit[2]);
+      const std::size_t line =
+          static_cast<unsigned char>(edit[1]) * 256u + static_cast<unsigned char>(edit[2]);
       it->second = edited(it->second.value_or(""), line, edit.substr(3), (f & 0x40) != 0);
     }
   }
@@ -928,10 +931,11 @@ class ScopedStderr {
 class ScopedFileSizeLimit {
  public:
   explicit ScopedFileSizeLimit(rlim_t limit) {
-    if (::getrlimit(RLIMIT_FSIZE, &old_) != 0) throw std::runtime_error("cannot read the file size limit");
-    struct rlimit lower = old_;
+    struct rlimit lower {};
+    if (::getrlimit(RLIMIT_FSIZE, &old_) != 0) throw std::runtime_error("cannot read RLIMIT_FSIZE");
+    lower = old_;
     lower.rlim_cur = std::min(limit, old_.rlim_max);
-    if (::setrlimit(RLIMIT_FSIZE, &lower) != 0) throw std::runtime_error("cannot set a file size limit");
+    if (::setrlimit(RLIMIT_FSIZE, &lower) != 0) throw std::runtime_error("cannot set RLIMIT_FSIZE");
   }
   ~ScopedFileSizeLimit() {
     if (::setrlimit(RLIMIT_FSIZE, &old_) != 0) std::abort();
@@ -1058,7 +1062,8 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
     }
     if (err != g_end->stderr_line(tool.name)) broken("standard error holds " + show(err));
   } else if (status != 0 || !err.empty()) {
-    broken("a normal end with status " + std::to_string(status) + " and standard error " + show(err));
+    broken("a normal end with status " + std::to_string(status) + " and standard error " +
+           show(err));
   }
   if (!whole_lines(run.out)) broken("printed output that is not whole lines: " + show(run.out));
   // A normal end prints a result, or for a converter nothing at all.
@@ -1073,14 +1078,20 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
     std::vector<std::string> names_before, names_after;
     for (const auto& e : before) names_before.push_back(e.first);
     for (const auto& e : after) names_after.push_back(e.first);
-    if (names_after != names_before) broken("the converter left the working directory with other entries");
+    if (names_after != names_before) {
+      broken("the converter left the working directory with other entries");
+    }
+    if (condition == Condition::kLinkedSpectrum && !fs::is_symlink(kSpectrumFileName)) {
+      broken("the rewrite replaced the symbolic link spectra.tmp instead of the file it names");
+    }
     std::istringstream written(slurp(kSpectrumFileName));
     LineSource source(written, kUnitData, kSpectrumFileName);
     UnitFlags iu{};
     try {
       read_spectrum_records(source, iu);
     } catch (const RunEnd& end) {
-      broken("the rewritten spectra.tmp does not read back: " + end.out + end.stderr_line("reader"));
+      broken("the rewritten spectra.tmp does not read back: " + end.out +
+             end.stderr_line("reader"));
     }
   } else if (after != before) {
     std::string what;
@@ -1092,7 +1103,8 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
     for (const auto& [name, content] : before) {
       if (after.find(name) == after.end()) what += " " + name + " was removed;";
     }
-    broken("a run that ended with status " + std::to_string(status) + " changed the working directory:" + what);
+    broken("a run that ended with status " + std::to_string(status) +
+           " changed the working directory:" + what);
   }
 }
 
