@@ -854,7 +854,7 @@ void run_database(std::string_view input) {
 enum class Condition {
   kPlain,              // values 0 to 2
   kTemporaryTaken,     // 3: a directory stands at the writer's temporary name
-  kLinkedSpectrum,     // 4: spectra.tmp is a symbolic link to a file beside it
+  kLinkedSpectrum,     // 4: spectra.tmp is a symbolic link to linked/spectrum
   kNoDataDir,          // 5: ZELPRA_DIR is not set
   kFileSizeLimit,      // 6: no file may grow longer than the input
   kTemporariesTaken,   // 7: directories stand at both of its temporary names
@@ -954,13 +954,14 @@ std::vector<std::string> writer_temporary_names() {
   return {name + ".new", name + "." + std::to_string(static_cast<long>(::getpid())) + ".new"};
 }
 
-// Each entry of the working directory: a file's content, a link's target and
-// content, or a mark for a directory.
+// Each entry of the working directory and of the directories in it: a
+// file's content, a link's target and content, or a mark for a directory.
 std::map<std::string, std::string> work_snapshot() {
   std::map<std::string, std::string> entries;
-  for (const auto& entry : fs::directory_iterator(world().workdir)) {
+  const fs::path workdir = world().workdir;
+  for (const auto& entry : fs::recursive_directory_iterator(workdir)) {
     const std::string path = entry.path().string();
-    std::string& what = entries[entry.path().filename().string()];
+    std::string& what = entries[entry.path().lexically_relative(workdir).string()];
     if (entry.is_symlink()) {
       what = "link to " + fs::read_symlink(entry.path()).string() + ": ";
       if (fs::is_regular_file(entry.path())) what += slurp(path);
@@ -1009,8 +1010,9 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
   ScopedCwd cwd(w.workdir);
   if (const auto spectrum = part(0)) {
     if (condition == Condition::kLinkedSpectrum) {
-      spill("spectrum", *spectrum);
-      fs::create_symlink("spectrum", kSpectrumFileName);
+      fs::create_directory("linked");
+      spill("linked/spectrum", *spectrum);
+      fs::create_symlink("linked/spectrum", kSpectrumFileName);
     } else {
       spill(kSpectrumFileName, *spectrum);
     }
