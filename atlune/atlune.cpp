@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "constants.h"
 #include "data_dir.h"
 #include "database.h"
 #include "detector.h"
@@ -49,7 +50,7 @@ void EFF_ATTEN() {
     // Energy fluence (ergs) to photons: divide by the photon energy in ergs.
     if (iu[0] == 2) {
       sp.phi[i] = static_cast<float>(static_cast<double>(sp.phi[i]) / e /
-                                     static_cast<double>(1.602e-9f));
+                                     static_cast<double>(kErgPerKeV4Digits));
     }
     float xinc = 0.0f;
     float xpe = 0.0f;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "constants.h"
 #include "element_data.h"
 
 namespace zelpra {
@@ -11,8 +12,6 @@ namespace {
 // ln E at 1 keV is taken as about ln 1.01, so that the fits at the lower end
 // of the table are evaluated just inside it.
 constexpr float kLogAtOneKeV = 0.009950321f;
-// Avogadro's number times 1E-24 cm2 per barn: barns per atom to cm2 per mole.
-constexpr float kAvogadroBarn = 0.60226f;
 // An energy this close above the start of a segment counts as on the edge.
 constexpr float kEdgeWidth = 0.02f;
 // An L edge energy of this or less means the element has none.

@@ -9,6 +9,7 @@
 #include <array>
 #include <string>
 
+#include "constants.h"
 #include "interp.h"
 #include "spectrum_file.h"
 #include "text/list_output.h"
@@ -62,8 +63,6 @@ void EXPOSURE() {
   }
 
   const Spectrum& s = SPECTRUM;
-  constexpr float kErgPerKeV = 1.602e-9f;
-  constexpr float kSumToMilliroentgen = 0.0869f;
   float sum = 0.0f;
   for (int32_t i = 0; i < s.nbin; ++i) {
     const float a =
@@ -72,13 +71,14 @@ void EXPOSURE() {
     // precision until it is added to the running sum.
     double t;
     if (iu[0] == 1) {
-      t = static_cast<double>(s.ebin[i]) * s.phi[i] * a * s.de * kErgPerKeV;
+      t = static_cast<double>(s.ebin[i]) * s.phi[i] * a * s.de * kErgPerKeV4Digits;
     } else {
       t = static_cast<double>(a) * s.phi[i] * s.de;
     }
     sum = static_cast<float>(sum + t);
   }
-  const float exposure = static_cast<float>(sum / static_cast<double>(kSumToMilliroentgen));
+  const float exposure =
+      static_cast<float>(sum / static_cast<double>(kDosixErgPerGramPerMilliroentgen));
 
   out() << ListLine()
                .text("Exposure = ")

@@ -4,6 +4,7 @@
 // rewritten with the first unit flag set to 2.
 #include <algorithm>
 
+#include "constants.h"
 #include "spectrum_file.h"
 #include "spectrum_writer.h"
 #include "text/list_output.h"
@@ -21,7 +22,7 @@ void TO_ENERGY() {
   }
   iu[0] = 2;
 
-  const double erg_per_kev = 1.602e-9f;
+  const double erg_per_kev = kErgPerKeV4Digits;
   const int nbin = std::min(SPECTRUM.nbin, kMaxBins);
   for (int i = 0; i < nbin; ++i) {
     SPECTRUM.phi[i] =

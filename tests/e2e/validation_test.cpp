@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "constants.h"
 #include "harness.h"
 
 namespace zelpra::test {
@@ -31,7 +32,6 @@ namespace fs = std::filesystem;
 const std::string kSource = ZELPRA_SOURCE_DIR;
 const std::string kExampleData = kSource + "/examples/data";
 const std::string kTestData = kSource + "/tests/data";
-constexpr double kLn2 = 0.6931472;
 constexpr double kEdgeMargin = 0.5;  // keV
 
 std::string slurp(const std::string& path) {
@@ -265,7 +265,8 @@ TEST(ExposureValidation, MonoenergeticExposureAgreesWithNistDryAir) {
   Worst worst{"exposure vs NIST dry air"};
   for (const auto& r : rows) {
     auto res = data.torvane_one_bin("water", r.kev, phi);
-    double expected = r.kev * phi * 1.0 * 1.60219e-9 * r.muen / 0.087643;
+    double expected = r.kev * phi * 1.0 * kErgPerKeV6Digits * r.muen /
+                      kTorvaneErgPerGramPerMilliroentgen;
     double d = res.x0 / expected - 1.0;
     worst.add(d, r.kev);
     EXPECT_LT(std::fabs(d), 0.02) << r.kev << " keV: " << res.x0 << " mR/mAs, NIST " << expected;
