@@ -27,8 +27,6 @@ float scattering_fit(const std::array<float, 4>& c, float x, float weight) {
   return static_cast<float>(std::exp(static_cast<double>(s)) * kAvogadroBarn / weight);
 }
 
-int32_t row_atomic_number(int r) { return r == 84 ? 90 : r == 85 ? 92 : r; }
-
 // Fills kjump (the ratio of the photoelectric cross sections just below and
 // at the K edge) and ljump (the L3 edge against the L1 edge) of every row.
 void initialise_edge_ratios() {
@@ -61,18 +59,11 @@ void mu(float e, int32_t izel, int32_t& ierr, float& xpe, float& xinc, float& xc
   xcoh = 0.0f;
   xtot = 0.0f;
   ierr = kMuSuccess;
-  // Polonium and astatine are not tabulated.
-  if (izel == 84 || izel == 85) {
-    ierr = kMuNotTabulated;
-    return;
-  }
-  const int32_t row = izel == 90 ? 84 : izel == 92 ? 85 : izel;
-  if (row >= 86) {
-    ierr = kMuNotTabulated;
-    return;
-  }
-  if (row <= 0) {
-    ierr = kMuBadAtomicNumber;
+  // An atomic number of 0 or below is no element; polonium, astatine and
+  // the others without an element row are not tabulated.
+  const int row = element_row(izel);
+  if (row == 0) {
+    ierr = izel <= 0 ? kMuBadAtomicNumber : kMuNotTabulated;
     return;
   }
   if (e < 1.0f) {
