@@ -17,16 +17,24 @@
 
 namespace zelpra {
 
+namespace {
+
 // Mass energy-absorption coefficient of air, cm2/g, at 1, 2, .. 200 keV.
-// The abscissae are set at the start of every run.
 struct ExposureAirTable {
   static constexpr int32_t kPoints = 200;
-  std::array<float, kPoints> eair;         // keV
-  const std::array<float, kPoints> muair;  // cm2/g
+  std::array<float, kPoints> eair;   // keV
+  std::array<float, kPoints> muair;  // cm2/g
 };
 
-ExposureAirTable EXPOSURE_AIR_TABLE = {
-  {},
+// The abscissae: every whole keV from 1 to 200.
+constexpr std::array<float, ExposureAirTable::kPoints> whole_kev() {
+  std::array<float, ExposureAirTable::kPoints> e{};
+  for (int32_t i = 0; i < ExposureAirTable::kPoints; ++i) e[i] = static_cast<float>(i + 1);
+  return e;
+}
+
+constexpr ExposureAirTable kExposureAirTable = {
+  whole_kev(),
   {{
     /*   1 */ 2837.5f, 419.74f, 127.85f, 60.646f, 31.0f, 17.831f, 11.153f, 7.429f, 5.2f, 3.789f,
     /*  11 */ 2.854f, 2.212f, 1.757f, 1.426f, 1.18f, 0.99f, 0.845f, 0.664f, 0.587f, 0.479f,
@@ -51,10 +59,10 @@ ExposureAirTable EXPOSURE_AIR_TABLE = {
   }},
 };
 
-void EXPOSURE() {
-  ExposureAirTable& air = EXPOSURE_AIR_TABLE;
-  for (int32_t i = 0; i < ExposureAirTable::kPoints; ++i) air.eair[i] = static_cast<float>(i + 1);
+}  // namespace
 
+void EXPOSURE() {
+  const ExposureAirTable& air = kExposureAirTable;
   UnitFlags iu{};
   READ_SPECTRUM(iu);
   if (iu[1] != 2) {
