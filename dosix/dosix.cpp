@@ -66,8 +66,7 @@ void EXPOSURE() {
   UnitFlags iu{};
   READ_SPECTRUM(iu);
   if (iu[1] != 2) {
-    refuse(list_text_line("ERROR in dosix:  units in /sr, not /cm^2") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR in dosix:  units in /sr, not /cm^2");
   }
 
   const Spectrum& s = SPECTRUM;

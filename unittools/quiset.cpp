@@ -7,7 +7,6 @@
 #include "constants.h"
 #include "spectrum_file.h"
 #include "spectrum_writer.h"
-#include "text/list_output.h"
 #include "text/run_end.h"
 
 namespace zelpra {
@@ -17,8 +16,7 @@ void TO_ENERGY() {
   READ_SPECTRUM(iu);
 
   if (iu[0] == 2) {
-    refuse(list_text_line("ERROR in quiset:  spectrum already in ergs.") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR in quiset:  spectrum already in ergs.");
   }
   iu[0] = 2;
 
