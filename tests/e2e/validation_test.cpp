@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -22,8 +21,9 @@
 #include <vector>
 
 #include "constants.h"
+#include "e2e_case.h"
 #include "element_data.h"
-#include "harness.h"
+#include "spectrum_text.h"
 
 namespace zelpra::test {
 namespace {
@@ -45,7 +45,7 @@ std::string slurp(const std::string& path) {
 
 // A scratch copy of the example data directory (short path, so that every
 // data path stays within its 80 characters), with room for one-element
-// materials, and a working directory for spectra.tmp.
+// materials; spectra.tmp goes beside it.
 class ScratchData {
  public:
   ScratchData() {
@@ -56,7 +56,6 @@ class ScratchData {
       }
     }
   }
-  std::string datadir() const { return dir_ / "data"; }
   void add_material(const std::string& name, const std::string& text) const {
     dir_.write("data/_materials/" + name, text);
   }
@@ -65,21 +64,17 @@ class ScratchData {
     float hvl = 0, trans = 0, x0 = 0;
   };
 
+  // The run of `c` beside the data, with what it must leave behind checked.
+  RunResult run(const E2eCase& c) const {
+    const E2eRun run = run_case(c, dir_);
+    expect_left_behind(c, run);
+    return run.result;
+  }
+
   // torvane with the estimate on a one-bin photon spectrum at e keV.
   Result torvane_one_bin(const std::string& material, double e, double phi = 1.0e6) const {
-    char line[64];
-    std::string spectrum = "# kaltrovin:  1   0.000  0    0.00\n";
-    std::snprintf(line, sizeof line, "#     1   1.0000    100.0000\n");
-    spectrum += line;
-    spectrum += "#    1   2  (unit flags)\n#  Energy      #/mAs-cm^2-keV\n";
-    std::snprintf(line, sizeof line, "  %7.3f     %13.4E\n", e, phi);
-    spectrum += line;
-    spectrum += "#  Attenuation History:\n#  0\n";
-    dir_.write("work/spectra.tmp", spectrum);
-    RunOptions options;
-    options.env["ZELPRA_DIR"] = datadir();
-    options.stdin_text = material + "\n0\n0\n";
-    RunResult run = run_tool("torvane", dir_ / "work", options);
+    const std::string spectrum = SpectrumText().header(1, 0.0, 0, 0.0).bins({{e, phi}}).str();
+    RunResult run = this->run({"one_bin", "torvane", spectrum, material + "\n0\n0\n"});
     Result r;
     EXPECT_EQ(run.status, 0) << material << " at " << e << " keV: " << run.out << run.err;
     EXPECT_EQ(run.err, "");
@@ -286,13 +281,9 @@ class ExampleSpectrum : public ::testing::TestWithParam<const char*> {};
 TEST_P(ExampleSpectrum, EveryMaterialAndDetectorRuns) {
   const std::string material = GetParam();
   ScratchData data;
-  ScratchDir work;
-  work.write("spectra.tmp", slurp(kSource + "/examples/spectra/w_80kvp_2.5mmal"));
-  RunOptions options;
-  options.env["ZELPRA_DIR"] = data.datadir();
+  const std::string spectrum = slurp(kSource + "/examples/spectra/w_80kvp_2.5mmal");
   for (const char* detector : {"ideal", "csi_600um", "gd2o2s_70mg"}) {
-    options.stdin_text = material + "\n" + detector + "\n0\n";
-    RunResult run = run_tool("atlune", work.path(), options);
+    RunResult run = data.run({detector, "atlune", spectrum, material + "\n" + detector + "\n0\n"});
     EXPECT_EQ(run.status, 0) << detector << ": " << run.out << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.find("WARNING"), std::string::npos) << run.out;
@@ -301,8 +292,7 @@ TEST_P(ExampleSpectrum, EveryMaterialAndDetectorRuns) {
     EXPECT_TRUE(in >> mu) << run.out;
     EXPECT_TRUE(std::isfinite(mu) && mu > 0) << detector << ": " << run.out;
   }
-  options.stdin_text = material + "\n0\n0\n";
-  RunResult run = run_tool("torvane", work.path(), options);
+  RunResult run = data.run({"hvl", "torvane", spectrum, material + "\n0\n0\n"});
   EXPECT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(run.out.find("WARNING"), std::string::npos) << run.out;
   double hvl = 0, trans = 0, x0 = 0;
