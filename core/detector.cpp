@@ -43,16 +43,8 @@ int32_t table_size(float demin, float demax, float dstep) {
   return n;
 }
 
-}  // namespace
-
-// READ_DETECTOR: the detector name from standard input, then its file from
-// <datadir>/_detectors into DETECTOR.
-void READ_DETECTOR(const std::string& datadir, std::string& detname) {
-  std::ifstream file;
-  const std::string path = open_named_data_file(
-      datadir, "_detectors", "ERROR: could not find detector file ", detname, file);
-  LineSource source(file, kUnitData, path);
-
+// The records of an open detector file into DETECTOR.
+void read_detector_file(LineSource& source) {
   Detector& d = DETECTOR;
   d = Detector{};
   d.dtitle.assign(kTitleLength, ' ');
@@ -67,6 +59,18 @@ void READ_DETECTOR(const std::string& datadir, std::string& detname) {
     list_read(source, {ListItem::real(d.edet[i]), ListItem::real(d.rdet[i]),
                        ListItem::real(d.xdet[i])});
   }
+}
+
+}  // namespace
+
+// READ_DETECTOR: the detector name from standard input, then its file from
+// <datadir>/_detectors into DETECTOR.
+void READ_DETECTOR(const std::string& datadir, std::string& detname) {
+  std::ifstream file;
+  const std::string path = open_named_data_file(
+      datadir, "_detectors", "ERROR: could not find detector file ", detname, file);
+  LineSource source(file, kUnitData, path);
+  source.read_guarded([&source] { read_detector_file(source); });
 }
 
 }  // namespace zelpra

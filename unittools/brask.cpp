@@ -10,6 +10,9 @@
 namespace zelpra {
 
 void TO_PER_SR() {
+  // Held from before the read to after the rewrite: a converter started
+  // meanwhile waits, then converts what this one wrote.
+  const SpectrumLock lock;
   UnitFlags iu{};
   READ_SPECTRUM(iu);
 
@@ -29,7 +32,7 @@ void TO_PER_SR() {
   }
   SPECTRUM.dist = 0.0f;
 
-  WRITE_SPECTRUM(iu);
+  WRITE_SPECTRUM(iu, &lock);
 }
 
 }  // namespace zelpra

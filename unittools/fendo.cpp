@@ -13,6 +13,9 @@
 namespace zelpra {
 
 void RESCALE_DISTANCE() {
+  // Held from before the read to after the rewrite: a converter started
+  // meanwhile waits, then converts what this one wrote.
+  const SpectrumLock lock;
   UnitFlags iu{};
   READ_SPECTRUM(iu);
 
@@ -40,7 +43,7 @@ void RESCALE_DISTANCE() {
   }
   SPECTRUM.dist = dnew;
 
-  WRITE_SPECTRUM(iu);
+  WRITE_SPECTRUM(iu, &lock);
 }
 
 }  // namespace zelpra

@@ -12,6 +12,9 @@
 namespace zelpra {
 
 void TO_ENERGY() {
+  // Held from before the read to after the rewrite: a converter started
+  // meanwhile waits, then converts what this one wrote.
+  const SpectrumLock lock;
   UnitFlags iu{};
   READ_SPECTRUM(iu);
 
@@ -27,7 +30,7 @@ void TO_ENERGY() {
         static_cast<float>(static_cast<double>(SPECTRUM.phi[i]) * SPECTRUM.ebin[i] * erg_per_kev);
   }
 
-  WRITE_SPECTRUM(iu);
+  WRITE_SPECTRUM(iu, &lock);
 }
 
 }  // namespace zelpra

@@ -88,6 +88,7 @@ FixedRecord& FixedRecord::F(float value, int w, int d) {
   if (not_finite(value, w)) return *this;
   std::string s = printf_float("%.*f", d, value);
   if (d == 0) s += '.';
+  if (value != 0.0f && s.find_first_of("123456789") == std::string::npos) shows_nonzero_ = false;
   drop_leading_zero_if_needed(s, w);
   field(s, w);
   return *this;

@@ -34,6 +34,9 @@ class FixedRecord {
 
   // False when any numeric field was written as asterisks.
   bool fits() const { return fits_; }
+  // False when a non-zero value was written with no digit but zeros (0.0004
+  // in F6.3 shows as 0.000); a negative zero is zero.
+  bool shows_every_nonzero() const { return shows_nonzero_; }
   // The record without its line end.
   const std::string& str() const { return text_; }
   // The record with its line end.
@@ -47,6 +50,7 @@ class FixedRecord {
   void field(const std::string& digits, int w);
   std::string text_;
   bool fits_ = true;
+  bool shows_nonzero_ = true;
 };
 
 // ---- Input -----------------------------------------------------------------

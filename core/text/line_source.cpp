@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <new>
 #include <utility>
 
 #include "text/run_end.h"
@@ -17,9 +18,10 @@ LineSource::LineSource(std::istream& in, int unit, std::string name)
 bool LineSource::next_line(std::string& line) {
   line.clear();
   if (!std::getline(*in_, line)) {
-    // std::cin reads through the C stream stdin, which keeps a failed read
-    // (standard input on a directory, say) apart from its end only in its
-    // error indicator.
+    // A line too long to hold in memory sets the stream's badbit (getline
+    // catches the allocation failure).  std::cin reads through the C stream
+    // stdin, which keeps a failed read (standard input on a directory, say)
+    // apart from its end only in its error indicator.
     if (in_->bad() || (in_ == &std::cin && std::ferror(stdin) != 0)) fail(kReadError);
     return false;
   }
@@ -34,6 +36,14 @@ std::string LineSource::require_line() {
 }
 
 void LineSource::fail(int error) const { fatal_io(error, unit_, name_); }
+
+void LineSource::read_guarded(const std::function<void()>& read) {
+  try {
+    read();
+  } catch (const std::bad_alloc&) {
+    fail(kReadError);
+  }
+}
 
 namespace {
 LineSource* g_stdin_override = nullptr;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <fstream>
+#include <functional>
 #include <istream>
 #include <string>
 
@@ -18,7 +19,8 @@ class LineSource {
   LineSource(std::istream& in, int unit, std::string name);
 
   // The next line without its line end; false at the end of the input.  A
-  // failing read of the underlying stream is the fatal error 39.
+  // failing read of the underlying stream, or a line too long to hold in
+  // memory, is the fatal error 39.
   bool next_line(std::string& line);
 
   // The next line, or the fatal end-of-file error 24.
@@ -26,6 +28,11 @@ class LineSource {
 
   // Raises the fatal input/output error `error` for this source.
   [[noreturn]] void fail(int error) const;
+
+  // Runs `read`, which reads from this source.  Running out of memory on the
+  // way (a line, or a value in it, too long to hold) is the fatal read error
+  // 39 of this source rather than an end by an uncaught exception.
+  void read_guarded(const std::function<void()>& read);
 
   int unit() const { return unit_; }
   const std::string& name() const { return name_; }

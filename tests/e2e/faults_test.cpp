@@ -3,13 +3,17 @@
 // directory, unreadable, empty or binary junk, data files that are
 // directories or empty, and standard input closed or empty.  Every such run
 // must end with the tool's own message or the fatal input/output error,
-// never a crash, and must leave spectra.tmp byte for byte as it was.
+// never a crash, and must leave spectra.tmp byte for byte as it was.  Also
+// the rewrite among what stands around spectra.tmp: something at the
+// temporary name, a symbolic link, a file system that refuses fchmod.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -96,13 +100,15 @@ struct WriteCase {
   long limit;
 };
 
-// The size of the file `tool` writes from the test spectrum.
-long new_size(const std::string& tool) {
+// The file `tool` writes from the test spectrum.
+std::string converted(const std::string& tool) {
   ScratchDir dir;
   const E2eRun run = run_case(in_world(tool), dir);
   EXPECT_EQ(run.result.status, 0) << tool << ": " << run.result.out << run.result.err;
-  return static_cast<long>(run.spectrum_after.size());
+  return run.spectrum_after;
 }
+
+long new_size(const std::string& tool) { return static_cast<long>(converted(tool).size()); }
 
 void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.tool << " limit " << c.limit; }
 
@@ -141,6 +147,144 @@ TEST(FailingWrite, AWriteUnderTheLimitSucceeds) {
   EXPECT_EQ(run.result.status, 0) << run.result.out << run.result.err;
   EXPECT_NE(run.spectrum_after, kSpectrum);
   EXPECT_EQ(run.names_after, run.names_before);
+}
+
+// ---- The rewrite: what stands around spectra.tmp ----------------------------
+
+// `tool` on the test spectrum as it stands in the directory, a normal run
+// that ends silently with the file as `tool` converts it.
+E2eCase converting(const std::string& tool) {
+  E2eCase c = in_world(tool);
+  c.spectrum.reset();
+  c.spectrum_after = converted(tool);
+  return c;
+}
+
+// What a run killed part way, or anyone, may have left at the name of the
+// temporary file.
+struct Squatter {
+  const char* label;
+  void (*put)(const ScratchDir& dir, const std::string& temp);
+};
+
+void PrintTo(const Squatter& c, std::ostream* os) { *os << c.label; }
+
+class TemporaryName : public ::testing::TestWithParam<Squatter> {};
+
+// A converter holds the lock on spectra.tmp, under which the temporary name
+// is spectra.tmp.new.  What stands there never blocks the run and is never
+// written through: the rewrite removes it and creates its own file.
+TEST_P(TemporaryName, WhatStandsThereIsRemovedNotWrittenThrough) {
+  ScratchDir dir;
+  dir.write("spectra.tmp", kSpectrum);
+  dir.write("other", "another file\n");
+  GetParam().put(dir, dir / "spectra.tmp.new");
+  const E2eCase c = converting("quiset").timeout(5);
+  const E2eRun run = run_case(c, dir);
+  EXPECT_EQ(run.result.status, 0) << run.result.out << run.result.err;
+  EXPECT_EQ(run.spectrum_after, *c.spectrum_after);
+  EXPECT_EQ(dir.read("other"), "another file\n");
+  std::set<std::string> names = run.names_before;
+  names.erase("spectra.tmp.new");
+  EXPECT_EQ(run.names_after, names);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Left, TemporaryName,
+    ::testing::Values(
+        Squatter{"stale_file",
+                 [](const ScratchDir& dir, const std::string&) {
+                   dir.write("spectra.tmp.new", "# kaltro");
+                 }},
+        Squatter{"named_pipe",
+                 [](const ScratchDir&, const std::string& t) {
+                   ASSERT_EQ(mkfifo(t.c_str(), 0644), 0);
+                 }},
+        Squatter{"hard_link_to_another_file",
+                 [](const ScratchDir& dir, const std::string& t) {
+                   fs::create_hard_link(dir / "other", t);
+                 }},
+        Squatter{"symbolic_link_to_another_file",
+                 [](const ScratchDir& dir, const std::string& t) {
+                   fs::create_symlink(dir / "other", t);
+                 }}),
+    [](const ::testing::TestParamInfo<Squatter>& p) { return std::string(p.param.label); });
+
+// A directory at the temporary name cannot be removed: the rewrite passes it
+// by for a name of its own and leaves the directory as it was.
+TEST(TemporaryNameTaken, ADirectoryThereIsPassedBy) {
+  ScratchDir dir;
+  dir.write("spectra.tmp", kSpectrum);
+  expect_case(converting("quiset").file("spectra.tmp.new/inside", "kept\n"), dir);
+  EXPECT_EQ(dir.read("spectra.tmp.new/inside"), "kept\n");
+}
+
+// spectra.tmp as a symbolic link into another directory, directly or by a
+// chain of links, absolute or relative: the file it names is rewritten (with
+// its permission bits), the temporary file goes beside it, and the link stays.
+TEST(SymbolicLink, TheFileItNamesIsRewrittenAndTheLinkStays) {
+  struct Case {
+    const char* label;
+    bool relative;
+    bool chain;
+  };
+  const Case cases[] = {{"absolute", false, false}, {"relative", true, false}, {"chain", true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    ScratchDir dir;
+    ScratchDir other;
+    other.write("tube.spec", kSpectrum);
+    fs::permissions(other / "tube.spec", fs::perms(0640));
+    const std::string target =
+        c.relative ? "../" + fs::path(other.path()).filename().string() + "/tube.spec"
+                   : other / "tube.spec";
+    fs::create_symlink(target, c.chain ? dir / "link" : dir / "spectra.tmp");
+    if (c.chain) fs::create_symlink("link", dir / "spectra.tmp");
+    for (const char* tool : {"quiset", "belmor"}) {
+      E2eCase run_of_tool = in_world(tool);
+      run_of_tool.spectrum.reset();
+      const E2eRun run = run_case(run_of_tool, dir);
+      EXPECT_EQ(run.result.status, 0) << tool << ": " << run.result.out << run.result.err;
+      EXPECT_EQ(run.names_after, run.names_before) << tool;
+    }
+    EXPECT_EQ(other.read("tube.spec"), converted("quiset"));
+    EXPECT_EQ(fs::status(other / "tube.spec").permissions(), fs::perms(0640));
+    EXPECT_TRUE(fs::is_symlink(dir / "spectra.tmp"));
+    EXPECT_EQ(fs::read_symlink(dir / (c.chain ? "link" : "spectra.tmp")).string(), target);
+    std::vector<std::string> in_other;
+    for (const auto& e : fs::directory_iterator(other.path())) in_other.push_back(e.path().filename());
+    EXPECT_EQ(in_other, std::vector<std::string>{"tube.spec"});
+  }
+}
+
+// A link to nothing reads as a missing spectra.tmp, and nothing is created.
+TEST(SymbolicLink, ADanglingOneReadsAsAMissingSpectrum) {
+  ScratchDir dir;
+  fs::create_symlink("gone.spec", dir / "spectra.tmp");
+  for (const char* tool : kAllTools) {
+    E2eCase c = refused(in_world(tool), kSpectrumMissing);
+    c.spectrum.reset();
+    expect_case(c, dir);
+  }
+  EXPECT_TRUE(fs::is_symlink(dir / "spectra.tmp"));
+  EXPECT_FALSE(dir.exists("gone.spec"));
+}
+
+// A file system that keeps no permission bits or owners refuses fchmod and
+// fchown (here a preloaded library does): keeping them is best effort, and
+// the rewrite goes through.
+TEST(Rewrite, ARefusedChmodDoesNotFailIt) {
+  ScratchDir dir;
+  dir.write("spectra.tmp", kSpectrum);
+  fs::permissions(dir / "spectra.tmp", fs::perms(0640));
+  E2eCase c = converting("quiset");
+  c.env["LD_PRELOAD"] = ZELPRA_REFUSE_CHMOD_LIB;
+  // Under AddressSanitizer its runtime is then not the first library loaded.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  c.env["ASAN_OPTIONS"] = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+  expect_case(c, dir);
+  EXPECT_NE(fs::status(dir / "spectra.tmp").permissions(), fs::perms(0640))
+      << "the preloaded library did not refuse fchmod";
 }
 
 // ---- Standard streams that fail ---------------------------------------------

@@ -2,6 +2,7 @@
 // scratch working directory: standard output, standard error, exit status
 // and the rewritten file, byte for byte.
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -143,6 +144,9 @@ const E2eCase kRefusals[] = {
     {"fendo_new_distance_100000", "fendo", kSpectrum, "100000\n", kNoFit, "", 8},
     {"fendo_new_distance_minus_10000", "fendo", kSpectrum, "-10000\n", kNoFit, "", 8},
     {"fendo_new_distance_tiny", "fendo", kSpectrum, "1.0E-20\n", kNoFit, "", 8},
+    // 0.0000 in the file, while the bins are scaled by 6.25E+12.
+    {"fendo_new_distance_shown_as_0", "fendo", kSpectrum, "0.00004\n", kNoFit, "", 8},
+    {"fendo_new_distance_shown_as_minus_0", "fendo", kSpectrum, "-4.0E-05\n", kNoFit, "", 8},
     {"fendo_no_answer", "fendo", kSpectrum, "", "",
      "fendo: severe (24): end-of-file during read, unit 5, file stdin\n", 24},
     {"fendo_answer_not_a_number", "fendo", kSpectrum, "fifty\n", "",
@@ -228,6 +232,44 @@ TEST(UnitTools, ChainQuisetBraskBelmor) {
   expect_steps({{"quiset", "quiset", kSpectrum, "", "", "", 0, file(100.0, 2, 2, kBinsInErgs)},
                 {"brask", "brask", {}, "", "", "", 0, file(0.0, 2, 1, kBinsInErgsPerSr)},
                 {"belmor", "belmor", {}, "", "Integral of this spectra =    8.0304E+02 ergs/mAs-sr\n"}});
+}
+
+// ---- Two converters at once on one file ------------------------------------------
+
+// The file after `first` and then `second`, one after the other, from the
+// photon spectrum.
+std::string in_turn(const E2eCase& first, const E2eCase& second) {
+  ScratchDir dir;
+  dir.write("spectra.tmp", kSpectrum);
+  run_case(first, dir);
+  return run_case(second, dir).spectrum_after;
+}
+
+// Started together, two converters run one after the other: the second waits
+// for the first and converts what it wrote, so neither conversion is lost,
+// whichever comes first.
+TEST(UnitTools, TwoConvertersStartedTogetherBothLand) {
+  const E2eCase pairs[][2] = {{{"quiset", "quiset"}, {"fendo", "fendo", {}, "50\n"}},
+                              {{"brask", "brask"}, {"quiset", "quiset"}}};
+  for (const auto& pair : pairs) {
+    SCOPED_TRACE(pair[0].tool + " and " + pair[1].tool);
+    const std::string one_way = in_turn(pair[0], pair[1]);
+    const std::string other_way = in_turn(pair[1], pair[0]);
+    for (int round = 0; round < 25; ++round) {
+      ScratchDir dir;
+      dir.write("spectra.tmp", kSpectrum);
+      E2eRun runs[2];
+      std::thread second([&] { runs[1] = run_case(pair[1], dir); });
+      runs[0] = run_case(pair[0], dir);
+      second.join();
+      for (const E2eRun& r : runs) {
+        ASSERT_EQ(r.result.status, 0) << "round " << round << ": " << r.result.out << r.result.err;
+      }
+      const std::string after = dir.read("spectra.tmp");
+      ASSERT_TRUE(after == one_way || after == other_way) << "round " << round << ":\n" << after;
+      ASSERT_FALSE(dir.exists("spectra.tmp.new")) << "round " << round;
+    }
+  }
 }
 
 }  // namespace

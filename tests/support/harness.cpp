@@ -104,7 +104,7 @@ bool set_up_child(const std::string& workdir, const RunOptions& options, int in_
   if (faults.uid && setuid(*faults.uid) != 0) return false;
   if (chdir(workdir.c_str()) != 0) return false;
   if (faults.file_size_limit) {
-    signal(SIGXFSZ, SIG_IGN);  // an ignored signal stays ignored across exec
+    signal(SIGXFSZ, SIG_DFL);
     struct rlimit limit {};
     limit.rlim_cur = static_cast<rlim_t>(*faults.file_size_limit);
     limit.rlim_max = static_cast<rlim_t>(*faults.file_size_limit);

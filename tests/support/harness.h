@@ -42,8 +42,8 @@ struct RunResult {
 
 // Faults injected into the program's process before it starts.
 struct Faults {
-  // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored, so that a write past it
-  // fails with EFBIG instead of killing the process.
+  // RLIMIT_FSIZE in bytes, with SIGXFSZ at its default action (which ends
+  // the process), as a shell's `ulimit -f` leaves it.
   std::optional<long> file_size_limit;
   // Run with this user and group id, and no supplementary groups (needs the
   // superuser to switch), so that permissions hold; the superuser passes

@@ -72,6 +72,23 @@ TEST(FixedOutput, InfinityAsAWord) {
   }
 }
 
+// A non-zero value that shows as nothing but zeros is told apart from zero.
+TEST(FixedOutput, NonZeroValuesShownAsZero) {
+  struct {
+    FixedRecord rec;
+    bool shown;
+  } cases[] = {
+      {FixedRecord().F(0.00004f, 10, 4), false},   // "    0.0000"
+      {FixedRecord().F(-0.0004f, 7, 3), false},    // " -0.000"
+      {FixedRecord().F(0.0005f, 7, 3), true},      // 0.000500000024 rounds up to 0.001
+      {FixedRecord().F(0.0f, 7, 3), true},
+      {FixedRecord().F(-0.0f, 7, 3), true},        // a negative zero is zero
+      {FixedRecord().PE(1.4e-45f, 13, 4), true},
+      {FixedRecord().F(1.0f, 6, 3).F(0.001f, 6, 2), false},  // any field of the record
+  };
+  for (auto& c : cases) EXPECT_EQ(c.rec.shows_every_nonzero(), c.shown) << c.rec.str();
+}
+
 TEST(FixedOutput, ExponentFormMatchesPrintf) {
   std::mt19937 gen(7);
   std::uniform_int_distribution<uint32_t> bits;
