@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <limits>
 #include <vector>
 
@@ -66,11 +65,8 @@ void read_detector_file(LineSource& source) {
 // READ_DETECTOR: the detector name from standard input, then its file from
 // <datadir>/_detectors into DETECTOR.
 void READ_DETECTOR(const std::string& datadir, std::string& detname) {
-  std::ifstream file;
-  const std::string path = open_named_data_file(
-      datadir, "_detectors", "ERROR: could not find detector file ", detname, file);
-  LineSource source(file, kUnitData, path);
-  source.read_guarded([&source] { read_detector_file(source); });
+  read_named_data_file(datadir, "_detectors", "ERROR: could not find detector file ", detname,
+                       read_detector_file);
 }
 
 }  // namespace zelpra

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <vector>
 
 #include "cross_sections.h"
@@ -83,11 +82,8 @@ void read_material_file(LineSource& source) {
 // READ_MATERIAL: the material name from standard input, then its file from
 // <datadir>/_materials into MATERIAL.
 void READ_MATERIAL(const std::string& datadir, std::string& matname) {
-  std::ifstream file;
-  const std::string path = open_named_data_file(
-      datadir, "_materials", "ERROR: could not find material file ", matname, file);
-  LineSource source(file, kUnitData, path);
-  source.read_guarded([&source] { read_material_file(source); });
+  read_named_data_file(datadir, "_materials", "ERROR: could not find material file ", matname,
+                       read_material_file);
 }
 
 // MIXTURE_MU: mass attenuation coefficient (cm2/g) of MATERIAL at e keV, the

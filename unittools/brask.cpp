@@ -6,7 +6,6 @@
 #include "brask.h"
 #include "spectrum_file.h"
 #include "spectrum_writer.h"
-#include "text/list_output.h"
 #include "text/run_end.h"
 
 namespace zelpra {
@@ -19,13 +18,11 @@ void TO_PER_SR() {
   READ_SPECTRUM(iu);
 
   if (iu[1] == 1) {
-    refuse(list_text_line("ERROR in brask:  spectrum already in /sr. ") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR in brask:  spectrum already in /sr. ");
   }
   // A per-cm2 spectrum at distance 0 would silently become all zeros.
   if (SPECTRUM.dist == 0.0f) {
-    refuse(list_text_line("ERROR in brask:  distance is 0 for a /cm^2 spectrum") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR in brask:  distance is 0 for a /cm^2 spectrum");
   }
   iu[1] = 1;
 

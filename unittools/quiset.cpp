@@ -4,10 +4,10 @@
 // rewritten with the first unit flag set to 2.
 #include <algorithm>
 
+#include "constants.h"
 #include "quiset.h"
 #include "spectrum_file.h"
 #include "spectrum_writer.h"
-#include "text/list_output.h"
 #include "text/run_end.h"
 
 namespace zelpra {
@@ -20,12 +20,11 @@ void TO_ENERGY() {
   READ_SPECTRUM(iu);
 
   if (iu[0] == 2) {
-    refuse(list_text_line("ERROR in quiset:  spectrum already in ergs.") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR in quiset:  spectrum already in ergs.");
   }
   iu[0] = 2;
 
-  const double erg_per_kev = 1.602e-9f;
+  const double erg_per_kev = kErgPerKeV4Digits;
   const int nbin = std::min(SPECTRUM.nbin, kMaxBins);
   for (int i = 0; i < nbin; ++i) {
     SPECTRUM.phi[i] =

@@ -211,8 +211,7 @@ void WRITE_SPECTRUM(const UnitFlags& iu, const SpectrumLock* lock) {
 
   std::string text;
   if (!spectrum_text(SPECTRUM, iu, text)) {
-    refuse(list_text_line("ERROR: value does not fit its field in spectra.tmp") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR: value does not fit its field in spectra.tmp");
   }
 
   std::string target;

@@ -50,6 +50,10 @@ void refuse(std::string text) {
   throw end;
 }
 
+void refuse_aborting(std::string_view message) {
+  refuse(list_text_line(message) + list_text_line("Aborting."));
+}
+
 void fatal_io(int error, int unit, std::string file) {
   RunEnd end;
   end.status = error & 0xFF;

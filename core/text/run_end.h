@@ -55,6 +55,9 @@ struct RunEnd {
 // standard output and the run ends with exit status 8.
 [[noreturn]] void refuse(std::string out);
 
+// The refusal of two free-form lines: `message`, then "Aborting.".
+[[noreturn]] void refuse_aborting(std::string_view message);
+
 // The fatal input/output error `error` on `unit`, file `file`.
 [[noreturn]] void fatal_io(int error, int unit, std::string file);
 

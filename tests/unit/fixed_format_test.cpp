@@ -45,9 +45,31 @@ TEST(FixedOutput, ValuesThatDoNotFitAreAsterisks) {
   };
   for (auto& c : cases) {
     EXPECT_EQ(c.rec.str(), c.text);
-    EXPECT_FALSE(c.rec.fits() && std::string(c.text).find('*') != std::string::npos);
+    EXPECT_EQ(c.rec.fits(), std::string(c.text).find('*') == std::string::npos) << c.text;
   }
   EXPECT_TRUE(FixedRecord().I(99, 2).F(99.999f, 6, 3).fits());
+}
+
+// A field may ask for an infinity as a word; a NaN, and a word wider than
+// the field, are still asterisks.
+TEST(FixedOutput, InfinityAsAWord) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const NonFinite word = NonFinite::kInfinityAsWord;
+  struct {
+    FixedRecord rec;
+    const char* text;
+  } cases[] = {
+      {FixedRecord().PE(inf, 13, 4, word).lit("|"), "     Infinity|"},
+      {FixedRecord().PE(-inf, 13, 4, word).lit("|"), "    -Infinity|"},
+      {FixedRecord().PE(std::numeric_limits<float>::quiet_NaN(), 13, 4, word).lit("|"),
+       "*************|"},
+      {FixedRecord().PE(-inf, 8, 1, word).lit("|"), "********|"},
+      {FixedRecord().PE(2.5f, 13, 4, word).lit("|"), "   2.5000E+00|"},
+  };
+  for (auto& c : cases) {
+    EXPECT_EQ(c.rec.str(), c.text);
+    EXPECT_EQ(c.rec.fits(), std::string(c.text).find('*') == std::string::npos) << c.text;
+  }
 }
 
 // A non-zero value that shows as nothing but zeros is told apart from zero.

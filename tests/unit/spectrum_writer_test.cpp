@@ -4,11 +4,7 @@
 // trip over random spectra.
 #include "spectrum_writer.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -25,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fault_run.h"
 #include "harness.h"
 #include "in_process.h"
 #include "spectrum_file.h"
@@ -285,32 +282,18 @@ TEST(SpectrumWriter, RefusesAValueThatDoesNotFitItsField) {
 
 const char* const kOld = "the old spectrum\n";
 
-// WRITE_SPECTRUM in a child process (after `setup` there), which exits with
-// the status of the run; 99 when the standard-error line is not `expected`.
-int write_in_child(const ScratchDir& dir, const std::function<void()>& setup,
-                   const std::string& expected) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    int status = 0;
-    try {
-      if (chdir(dir.path().c_str()) != 0) _exit(98);
-      setup();
+// WRITE_SPECTRUM of the sample spectrum, run as quiset's main routine runs
+// it, in a child process in `dir` with `faults`: what it printed and its exit
+// status.
+test::RunResult write_in_child(const ScratchDir& dir, const test::Faults& faults) {
+  test::RunOptions options;
+  options.faults = faults;
+  return test::run_in_child(dir.path(), options, [] {
+    return run_tool("quiset", [] {
       SPECTRUM = sample_spectrum();
       WRITE_SPECTRUM({1, 2});
-    } catch (const RunEnd& end) {
-      status = end.stderr_line("quiset") == expected ? end.status : 99;
-    }
-    _exit(status);
-  }
-  int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
-  return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-}
-
-// Permission checks do not hold for root: the child gives up its privileges.
-void drop_privileges() {
-  if (geteuid() != 0) return;
-  if (setgid(65534) != 0 || setuid(65534) != 0) _exit(97);
+    });
+  });
 }
 
 struct PermissionCase {
@@ -324,17 +307,19 @@ void PrintTo(const PermissionCase& c, std::ostream* os) { *os << c.label; }
 class SpectrumWriterPermission : public ::testing::TestWithParam<PermissionCase> {};
 
 // Either the existing file or the directory that the replacement goes into
-// may not be written.
+// may not be written.  Permission checks do not hold for the superuser: the
+// child runs as a plain user.
 TEST_P(SpectrumWriterPermission, IsError9) {
   const PermissionCase& c = GetParam();
   ScratchDir dir;
   dir.write("spectra.tmp", kOld);
   ASSERT_EQ(::chmod((dir / "spectra.tmp").c_str(), c.file_mode), 0);
   ASSERT_EQ(::chmod(dir.path().c_str(), c.dir_mode), 0);
-  EXPECT_EQ(write_in_child(dir, drop_privileges,
-                           "quiset: severe (9): permission to access file denied, unit 10, "
-                           "file spectra.tmp\n"),
-            9);
+  const test::RunResult r = write_in_child(dir, test::as_plain_user());
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err,
+            "quiset: severe (9): permission to access file denied, unit 10, file spectra.tmp\n");
+  EXPECT_EQ(r.status, 9);
   EXPECT_EQ(dir.read("spectra.tmp"), kOld);
   EXPECT_EQ(files_in(dir), std::set<std::string>{"spectra.tmp"});
 }
@@ -353,15 +338,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SpectrumWriterFailure, ShortWriteIsError38) {
   ScratchDir dir;
   dir.write("spectra.tmp", kOld);
-  auto limit_file_size = [] {
-    signal(SIGXFSZ, SIG_DFL);
-    struct rlimit limit {};
-    limit.rlim_cur = limit.rlim_max = 100;
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(97);
-  };
-  EXPECT_EQ(write_in_child(dir, limit_file_size,
-                           "quiset: severe (38): error during write, unit 10, file spectra.tmp\n"),
-            38);
+  test::Faults faults;
+  faults.file_size_limit = 100;
+  const test::RunResult r = write_in_child(dir, faults);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "quiset: severe (38): error during write, unit 10, file spectra.tmp\n");
+  EXPECT_EQ(r.status, 38);
   EXPECT_EQ(dir.read("spectra.tmp"), kOld);
   EXPECT_EQ(files_in(dir), std::set<std::string>{"spectra.tmp"});
 }
