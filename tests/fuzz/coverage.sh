@@ -71,13 +71,14 @@ writer=("$root/unittools/spectrum_writer.cpp")
 
 report() { "$cov" report "${objects[@]:1}" -instr-profile="$build/merged.profdata" "$@"; }
 # One line per part: the lines of the TOTAL row and how many were covered.
-# A file that no target links has no coverage mapping: it is named apart.
+# A file with no coverage mapping in any target (not linked, or holding no
+# code that runs) is named apart.
 part() {
   local name=$1; shift
   local linked=() f
   for f in "$@"; do
     if report "$f" 2>/dev/null | grep -qF "$f"; then linked+=("$f")
-    else echo "  ($name: ${f#$root/} is linked into no target)"; fi
+    else echo "  ($name: ${f#$root/} has no code in any target)"; fi
   done
   local lines=0 missed=0
   if [ ${#linked[@]} -gt 0 ]; then
