@@ -4,9 +4,18 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 
+# Only the seven tools are built: a C++ compiler and CMake are all it needs.
+# The build's output is kept in a log and shown when the build fails.
 echo "== building the tools"
-cmake --preset default >/dev/null
-cmake --build --preset default --target dosix atlune torvane quiset brask fendo belmor >/dev/null
+mkdir -p "$top/scratch"
+log=$top/scratch/demo-build.log
+if ! { cmake --preset default &&
+       cmake --build --preset default --target dosix atlune torvane quiset brask fendo belmor
+     } >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "demo.sh: the build failed (the output above is kept in $log)" >&2
+  exit 1
+fi
 
 work=$top/scratch/demo
 rm -rf "$work"

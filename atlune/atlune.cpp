@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "atlune.h"
+#include "constants.h"
 #include "data_dir.h"
 #include "database.h"
 #include "detector.h"
@@ -49,7 +51,7 @@ void EFF_ATTEN() {
     // Energy fluence (ergs) to photons: divide by the photon energy in ergs.
     if (iu[0] == 2) {
       sp.phi[i] = static_cast<float>(static_cast<double>(sp.phi[i]) / e /
-                                     static_cast<double>(1.602e-9f));
+                                     static_cast<double>(kErgPerKeV4Digits));
     }
     float xinc = 0.0f;
     float xpe = 0.0f;
@@ -76,5 +78,3 @@ void EFF_ATTEN() {
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("atlune", zelpra::EFF_ATTEN); }

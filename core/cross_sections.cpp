@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "constants.h"
 #include "element_data.h"
 
 namespace zelpra {
@@ -11,8 +12,6 @@ namespace {
 // ln E at 1 keV is taken as about ln 1.01, so that the fits at the lower end
 // of the table are evaluated just inside it.
 constexpr float kLogAtOneKeV = 0.009950321f;
-// Avogadro's number times 1E-24 cm2 per barn: barns per atom to cm2 per mole.
-constexpr float kAvogadroBarn = 0.60226f;
 // An energy this close above the start of a segment counts as on the edge.
 constexpr float kEdgeWidth = 0.02f;
 // An L edge energy of this or less means the element has none.
@@ -27,8 +26,6 @@ float scattering_fit(const std::array<float, 4>& c, float x, float weight) {
   for (int k = 0; k < 4; ++k) s = static_cast<float>(power[k] * c[k] + s);
   return static_cast<float>(std::exp(static_cast<double>(s)) * kAvogadroBarn / weight);
 }
-
-int32_t row_atomic_number(int r) { return r == 84 ? 90 : r == 85 ? 92 : r; }
 
 // Fills kjump (the ratio of the photoelectric cross sections just below and
 // at the K edge) and ljump (the L3 edge against the L1 edge) of every row.
@@ -62,18 +59,11 @@ void mu(float e, int32_t izel, int32_t& ierr, float& xpe, float& xinc, float& xc
   xcoh = 0.0f;
   xtot = 0.0f;
   ierr = kMuSuccess;
-  // Polonium and astatine are not tabulated.
-  if (izel == 84 || izel == 85) {
-    ierr = kMuNotTabulated;
-    return;
-  }
-  const int32_t row = izel == 90 ? 84 : izel == 92 ? 85 : izel;
-  if (row >= 86) {
-    ierr = kMuNotTabulated;
-    return;
-  }
-  if (row <= 0) {
-    ierr = kMuBadAtomicNumber;
+  // An atomic number of 0 or below is no element; polonium, astatine and
+  // the others without an element row are not tabulated.
+  const int row = element_row(izel);
+  if (row == 0) {
+    ierr = izel <= 0 ? kMuBadAtomicNumber : kMuNotTabulated;
     return;
   }
   if (e < 1.0f) {

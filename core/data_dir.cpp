@@ -1,6 +1,7 @@
 #include "data_dir.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "text/line_source.h"
 #include "text/list_input.h"
@@ -38,16 +39,18 @@ std::string data_path(std::string_view datadir, std::string_view subdir, std::st
   return path;
 }
 
-std::string open_named_data_file(const std::string& datadir, std::string_view subdir,
-                                 std::string_view missing_text, std::string& name,
-                                 InputFile& file) {
+void read_named_data_file(const std::string& datadir, std::string_view subdir,
+                          std::string_view missing_text, std::string& name,
+                          void (*read)(LineSource& source)) {
   name.resize(kNameLength, ' ');
   list_read(stdin_source(), {ListItem::text(name, kNameLength)});
-  std::string path = data_path(datadir, subdir, name);
+  const std::string path = data_path(datadir, subdir, name);
+  InputFile file;
   if (open_for_reading(path, file) != OpenStatus::kOk) {
     refuse(ListLine().text(missing_text).text(name).str());
   }
-  return path;
+  LineSource source(std::move(file), kUnitData, path);
+  source.read_guarded([&source, read] { read(source); });
 }
 
 }  // namespace zelpra

@@ -24,12 +24,13 @@ std::string GET_DATA_DIR();
 std::string data_path(std::string_view datadir, std::string_view subdir, std::string_view name);
 
 // Reads one name (kNameLength characters, blank-padded) from standard input
-// into `name` and opens the file of that name in <datadir>/<subdir> into
-// `file`.  A file that does not open is refused with the free-form line
-// `missing_text` followed by the name at its full length.  Returns the path
-// as opened, which fatal input errors in the file report.
-std::string open_named_data_file(const std::string& datadir, std::string_view subdir,
-                                 std::string_view missing_text, std::string& name,
-                                 InputFile& file);
+// into `name`, opens the file of that name in <datadir>/<subdir> and runs
+// `read` on it: a source on unit 10 named by the path as opened, which its
+// fatal input errors report, read as LineSource::read_guarded reads.  A file
+// that does not open is refused with the free-form line `missing_text`
+// followed by the name at its full length.
+void read_named_data_file(const std::string& datadir, std::string_view subdir,
+                          std::string_view missing_text, std::string& name,
+                          void (*read)(LineSource& source));
 
 }  // namespace zelpra

@@ -91,52 +91,59 @@ void read_inscat(const std::string& datadir) {
 // atomic number is read first on its own, so that one outside the table is
 // refused before anything is stored; then the record is read again whole,
 // into the entries of that atomic number.  The file is taken into memory
-// first, so that the second reading can start again where the first began.
+// first, so that the second reading can start again where the first began;
+// a file too large to hold is the read error.
 void read_kshell(const std::string& datadir) {
   DatabaseFile f(datadir, "kshell_data");
-  LineSource source(f.source().rest(), kUnitDatabase, f.source().name());
-  ElementData& d = ELEMENT_DATA;
-  int32_t z = 0;
-  for (int rec = 0; rec < 4; ++rec) {
-    const std::size_t start = source.offset();
-    list_read(source, {ListItem::integer(z)});
-    if (z < 1 || z > kKshellElements) {
-      refuse(list_text_line("ERROR: kshell_data atomic number not in 1..74"));
+  f.source().read_guarded([&f] {
+    LineSource source(f.source().rest(), kUnitDatabase, f.source().name());
+    ElementData& d = ELEMENT_DATA;
+    int32_t z = 0;
+    for (int rec = 0; rec < 4; ++rec) {
+      const std::size_t start = source.offset();
+      list_read(source, {ListItem::integer(z)});
+      if (z < 1 || z > kKshellElements) {
+        refuse(list_text_line("ERROR: kshell_data atomic number not in 1..74"));
+      }
+      source.seek(start);
+      auto& a = d.ksha[z - 1];
+      auto& b = d.kshb[z - 1];
+      list_read(source, {ListItem::integer(z), ListItem::real(a[0]), ListItem::real(a[1]),
+                         ListItem::real(a[2]), ListItem::real(a[3]), ListItem::real(b[0]),
+                         ListItem::real(b[1]), ListItem::real(b[2]), ListItem::real(b[3])});
     }
-    source.seek(start);
-    auto& a = d.ksha[z - 1];
-    auto& b = d.kshb[z - 1];
-    list_read(source, {ListItem::integer(z), ListItem::real(a[0]), ListItem::real(a[1]),
-                       ListItem::real(a[2]), ListItem::real(a[3]), ListItem::real(b[0]),
-                       ListItem::real(b[1]), ListItem::real(b[2]), ListItem::real(b[3])});
-  }
+  });
 }
 
 // For Z = 1..100 in file order: a count line (an unused integer and the
 // number of segments), then one line of five values per segment.
 void read_photoelectric(const std::string& datadir) {
   DatabaseFile f(datadir, "photoe.data");
-  ElementData& d = ELEMENT_DATA;
-  int32_t unused = 0;
-  for (int i = 0; i < kPhotoElements; ++i) {
-    list_read(f.source(), {ListItem::integer(unused), ListItem::integer(d.npe[i])});
-    if (d.npe[i] > kMaxSegments) refuse(list_text_line("ERROR: photoe.data npe.gt.13"));
-    for (int j = 0; j < d.npe[i]; ++j) {
-      auto& s = d.pe[i][j];
-      list_read(f.source(), {ListItem::real(s[0]), ListItem::real(s[1]), ListItem::real(s[2]),
-                             ListItem::real(s[3]), ListItem::real(s[4])});
+  f.source().read_guarded([&f] {
+    ElementData& d = ELEMENT_DATA;
+    int32_t unused = 0;
+    for (int i = 0; i < kPhotoElements; ++i) {
+      list_read(f.source(), {ListItem::integer(unused), ListItem::integer(d.npe[i])});
+      if (d.npe[i] > kMaxSegments) refuse(list_text_line("ERROR: photoe.data npe.gt.13"));
+      for (int j = 0; j < d.npe[i]; ++j) {
+        auto& s = d.pe[i][j];
+        list_read(f.source(), {ListItem::real(s[0]), ListItem::real(s[1]), ListItem::real(s[2]),
+                               ListItem::real(s[3]), ListItem::real(s[4])});
+      }
     }
-  }
+  });
 }
 
 // Eight heading lines, then 38 pairs of log10(E/MeV) and log10(mu_en/rho).
 void read_air(const std::string& datadir) {
   DatabaseFile f(datadir, "air");
-  ElementData& d = ELEMENT_DATA;
-  for (int k = 0; k < 8; ++k) list_read(f.source(), {});
-  for (int i = 0; i < kAirPoints; ++i) {
-    list_read(f.source(), {ListItem::real(d.airle[i]), ListItem::real(d.airlm[i])});
-  }
+  f.source().read_guarded([&f] {
+    ElementData& d = ELEMENT_DATA;
+    for (int k = 0; k < 8; ++k) list_read(f.source(), {});
+    for (int i = 0; i < kAirPoints; ++i) {
+      list_read(f.source(), {ListItem::real(d.airle[i]), ListItem::real(d.airlm[i])});
+    }
+  });
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <utility>
 #include <vector>
 
 #include "data_dir.h"
@@ -43,16 +42,8 @@ int32_t table_size(float demin, float demax, float dstep) {
   return n;
 }
 
-}  // namespace
-
-// READ_DETECTOR: the detector name from standard input, then its file from
-// <datadir>/_detectors into DETECTOR.
-void READ_DETECTOR(const std::string& datadir, std::string& detname) {
-  InputFile file;
-  std::string path = open_named_data_file(
-      datadir, "_detectors", "ERROR: could not find detector file ", detname, file);
-  LineSource source(std::move(file), kUnitData, std::move(path));
-
+// The records of an open detector file into DETECTOR.
+void read_detector_file(LineSource& source) {
   Detector& d = DETECTOR;
   d = Detector{};
   d.dtitle.assign(kTitleLength, ' ');
@@ -67,6 +58,15 @@ void READ_DETECTOR(const std::string& datadir, std::string& detname) {
     list_read(source, {ListItem::real(d.edet[i]), ListItem::real(d.rdet[i]),
                        ListItem::real(d.xdet[i])});
   }
+}
+
+}  // namespace
+
+// READ_DETECTOR: the detector name from standard input, then its file from
+// <datadir>/_detectors into DETECTOR.
+void READ_DETECTOR(const std::string& datadir, std::string& detname) {
+  read_named_data_file(datadir, "_detectors", "ERROR: could not find detector file ", detname,
+                       read_detector_file);
 }
 
 }  // namespace zelpra

@@ -48,7 +48,26 @@ struct ElementData {
 // The process-wide element-data block.
 extern ElementData ELEMENT_DATA;
 
+// Rows 1..83 are atomic numbers 1..83; thorium and uranium follow as rows 84
+// and 85.  Polonium, astatine and the rest have no row.  Whatever needs the
+// mapping, the test fixtures included, asks these two functions.
+constexpr int kLastDirectRow = 83;
+constexpr int32_t kThorium = 90;
+constexpr int32_t kUranium = 92;
+
 // The element row (1..85) of atomic number z, or 0 when z has none.
-int element_row(int32_t z);
+constexpr int element_row(int32_t z) {
+  if (z == kThorium) return kLastDirectRow + 1;
+  if (z == kUranium) return kLastDirectRow + 2;
+  if (z >= 1 && z <= kLastDirectRow) return z;
+  return 0;
+}
+
+// The atomic number of element row r (1..85).
+constexpr int32_t row_atomic_number(int r) {
+  if (r == kLastDirectRow + 1) return kThorium;
+  if (r == kLastDirectRow + 2) return kUranium;
+  return r;
+}
 
 }  // namespace zelpra

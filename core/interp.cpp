@@ -6,7 +6,8 @@
 // table (so the same polynomial extrapolates below x[0] and above x[n-1]).
 // The polynomial is evaluated with Neville's algorithm in its correction
 // form: the columns C and D of the tableau are updated in place, starting
-// from the window point nearest to xp.
+// from the window point nearest to xp.  The tableau is local to the call and
+// holds one value per window point in each column.
 //
 // Precision: the steps run in double precision on 32-bit operands; the
 // distances ho and hp, the difference w, the divisor den, the corrections in
@@ -16,7 +17,9 @@
 
 #include "interp.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "text/list_output.h"
 #include "text/run_end.h"
@@ -24,11 +27,6 @@
 namespace zelpra {
 
 namespace {
-
-// Scratch columns of the tableau, shared by every call (no storage is
-// obtained per call).  Index k-1 holds window position k.
-float C[kInterpMaxPoints];
-float D[kInterpMaxPoints];
 
 float round32(double v) { return static_cast<float>(v); }
 
@@ -81,6 +79,11 @@ float INTERP(const float* x, const float* y, int32_t n, float xp, int32_t nback,
   const int32_t npts = end - start + 1;
   const float* WX = x + (start - 1);  // window position k is WX[k-1]
   const float* WY = y + (start - 1);
+
+  // The columns C and D of the tableau: index k-1 holds window position k.
+  const std::size_t columns = static_cast<std::size_t>(std::max<int32_t>(npts, 0));
+  std::vector<float> C(columns);
+  std::vector<float> D(columns);
 
   // The window point nearest to xp (the first of equally near points), and
   // the first column of the tableau.

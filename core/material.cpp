@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
 #include <vector>
 
 #include "cross_sections.h"
@@ -45,16 +44,8 @@ void atom_counts_to_weights(Material& m) {
   }
 }
 
-}  // namespace
-
-// READ_MATERIAL: the material name from standard input, then its file from
-// <datadir>/_materials into MATERIAL.
-void READ_MATERIAL(const std::string& datadir, std::string& matname) {
-  InputFile file;
-  std::string path = open_named_data_file(
-      datadir, "_materials", "ERROR: could not find material file ", matname, file);
-  LineSource source(std::move(file), kUnitData, std::move(path));
-
+// The four groups of an open material file into MATERIAL.
+void read_material_file(LineSource& source) {
   Material& m = MATERIAL;
   m = Material{};
   list_read(source, {ListItem::integer(m.nz)});
@@ -84,6 +75,15 @@ void READ_MATERIAL(const std::string& datadir, std::string& matname) {
   }
 
   list_read(source, {ListItem::real(m.rho)});
+}
+
+}  // namespace
+
+// READ_MATERIAL: the material name from standard input, then its file from
+// <datadir>/_materials into MATERIAL.
+void READ_MATERIAL(const std::string& datadir, std::string& matname) {
+  read_named_data_file(datadir, "_materials", "ERROR: could not find material file ", matname,
+                       read_material_file);
 }
 
 // MIXTURE_MU: mass attenuation coefficient (cm2/g) of MATERIAL at e keV, the

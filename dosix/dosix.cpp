@@ -9,6 +9,8 @@
 #include <array>
 #include <string>
 
+#include "dosix.h"
+#include "constants.h"
 #include "interp.h"
 #include "spectrum_file.h"
 #include "text/list_output.h"
@@ -16,16 +18,24 @@
 
 namespace zelpra {
 
+namespace {
+
 // Mass energy-absorption coefficient of air, cm2/g, at 1, 2, .. 200 keV.
-// The abscissae are set at the start of every run.
 struct ExposureAirTable {
   static constexpr int32_t kPoints = 200;
-  std::array<float, kPoints> eair;         // keV
-  const std::array<float, kPoints> muair;  // cm2/g
+  std::array<float, kPoints> eair;   // keV
+  std::array<float, kPoints> muair;  // cm2/g
 };
 
-ExposureAirTable EXPOSURE_AIR_TABLE = {
-  {},
+// The abscissae: every whole keV from 1 to 200.
+constexpr std::array<float, ExposureAirTable::kPoints> whole_kev() {
+  std::array<float, ExposureAirTable::kPoints> e{};
+  for (int32_t i = 0; i < ExposureAirTable::kPoints; ++i) e[i] = static_cast<float>(i + 1);
+  return e;
+}
+
+constexpr ExposureAirTable kExposureAirTable = {
+  whole_kev(),
   {{
     /*   1 */ 2837.5f, 419.74f, 127.85f, 60.646f, 31.0f, 17.831f, 11.153f, 7.429f, 5.2f, 3.789f,
     /*  11 */ 2.854f, 2.212f, 1.757f, 1.426f, 1.18f, 0.99f, 0.845f, 0.664f, 0.587f, 0.479f,
@@ -50,20 +60,17 @@ ExposureAirTable EXPOSURE_AIR_TABLE = {
   }},
 };
 
-void EXPOSURE() {
-  ExposureAirTable& air = EXPOSURE_AIR_TABLE;
-  for (int32_t i = 0; i < ExposureAirTable::kPoints; ++i) air.eair[i] = static_cast<float>(i + 1);
+}  // namespace
 
+void EXPOSURE() {
+  const ExposureAirTable& air = kExposureAirTable;
   UnitFlags iu{};
   READ_SPECTRUM(iu);
   if (iu[1] != 2) {
-    refuse(list_text_line("ERROR in dosix:  units in /sr, not /cm^2") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR in dosix:  units in /sr, not /cm^2");
   }
 
   const Spectrum& s = SPECTRUM;
-  constexpr float kErgPerKeV = 1.602e-9f;
-  constexpr float kSumToMilliroentgen = 0.0869f;
   float sum = 0.0f;
   for (int32_t i = 0; i < s.nbin; ++i) {
     const float a =
@@ -72,13 +79,14 @@ void EXPOSURE() {
     // precision until it is added to the running sum.
     double t;
     if (iu[0] == 1) {
-      t = static_cast<double>(s.ebin[i]) * s.phi[i] * a * s.de * kErgPerKeV;
+      t = static_cast<double>(s.ebin[i]) * s.phi[i] * a * s.de * kErgPerKeV4Digits;
     } else {
       t = static_cast<double>(a) * s.phi[i] * s.de;
     }
     sum = static_cast<float>(sum + t);
   }
-  const float exposure = static_cast<float>(sum / static_cast<double>(kSumToMilliroentgen));
+  const float exposure =
+      static_cast<float>(sum / static_cast<double>(kDosixErgPerGramPerMilliroentgen));
 
   out() << ListLine()
                .text("Exposure = ")
@@ -90,5 +98,3 @@ void EXPOSURE() {
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("dosix", zelpra::EXPOSURE); }

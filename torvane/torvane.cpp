@@ -24,6 +24,7 @@
 #include <limits>
 #include <string>
 
+#include "constants.h"
 #include "data_dir.h"
 #include "database.h"
 #include "element_data.h"
@@ -35,15 +36,11 @@
 #include "text/list_input.h"
 #include "text/list_output.h"
 #include "text/run_end.h"
+#include "torvane.h"
 
 namespace zelpra {
 
 namespace {
-
-constexpr float kErgPerKeV = 1.60219e-9f;          // erg per keV
-constexpr float kErgToMilliRoentgen = 0.087643f;  // erg per gram of air per mR
-constexpr float kLn2 = 0.6931472f;
-constexpr float kKeVPerMeV = 1000.0f;
 
 // The air weight at e keV: the mass energy-absorption coefficient of air in
 // cm2/g, 10 raised to the value interpolated in the 38-point table of log10
@@ -86,7 +83,7 @@ double linear_mu(float e) {
 // a product with 1 is exact and a single product does not depend on the order
 // of its two operands.
 double weighted_term(double f, bool photons, float e, float phi, double wair, float de) {
-  if (photons) return (((f * e) * phi) * wair) * de * static_cast<double>(kErgPerKeV);
+  if (photons) return (((f * e) * phi) * wair) * de * static_cast<double>(kErgPerKeV6Digits);
   return ((f * phi) * wair) * de;
 }
 
@@ -120,7 +117,7 @@ void TORVANE() {
     s1 = add_stored(s1, weighted_term(1.0, photons, s.ebin[i], s.phi[i],
                                       air_weight(s.ebin[i]), s.de));
   }
-  const float x0 = static_cast<float>(static_cast<double>(s1) / kErgToMilliRoentgen);
+  const float x0 = static_cast<float>(static_cast<double>(s1) / kTorvaneErgPerGramPerMilliroentgen);
   // Both the estimate and the transmission are shares of this exposure.
   if (x0 == 0.0f) refuse(list_text_line("ERROR in torvane:  exposure of the spectrum is 0"));
 
@@ -134,7 +131,7 @@ void TORVANE() {
     }
     // The mean coefficient in cm-1 stays in double precision; a material
     // that attenuates nothing (density 0) has no half-value layer.
-    const double mean_mu = (static_cast<double>(s2) / kErgToMilliRoentgen) / x0;
+    const double mean_mu = (static_cast<double>(s2) / kTorvaneErgPerGramPerMilliroentgen) / x0;
     if (mean_mu == 0.0) {
       refuse(list_text_line("ERROR in torvane:  mean attenuation coefficient is 0"));
     }
@@ -149,7 +146,7 @@ void TORVANE() {
     s3 = add_stored(s3, weighted_term(t, photons, s.ebin[i], s.phi[i],
                                       air_weight_stored(s.ebin[i]), s.de));
   }
-  const float xt = static_cast<float>(static_cast<double>(s3) / kErgToMilliRoentgen);
+  const float xt = static_cast<float>(static_cast<double>(s3) / kTorvaneErgPerGramPerMilliroentgen);
 
   if (iout == 1) {
     std::string name = matname;
@@ -168,5 +165,3 @@ void TORVANE() {
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("torvane", zelpra::TORVANE); }

@@ -2,9 +2,9 @@
 // width times the bin value, and prints the total with its unit.  It never
 // writes spectra.tmp.
 #include <algorithm>
-#include <cmath>
 #include <string_view>
 
+#include "belmor.h"
 #include "spectrum_file.h"
 #include "text/fixed_format.h"
 #include "text/list_output.h"
@@ -32,18 +32,11 @@ void INTEGRATE() {
 
   // ('Integral of this spectra = ',1P,E13.4) and the unit text.  A sum beyond
   // the 32-bit range prints Infinity right-aligned in the 13 columns.
-  FixedRecord line;
-  line.lit("Integral of this spectra = ");
-  if (std::isinf(integral)) {
-    const std::string_view word = integral > 0 ? "Infinity" : "-Infinity";
-    line.X(13 - static_cast<int>(word.size())).lit(word);
-  } else {
-    line.PE(integral, 13, 4);
-  }
-  line.lit(unit);
-  out() << line.line();
+  out() << FixedRecord()
+               .lit("Integral of this spectra = ")
+               .PE(integral, 13, 4, NonFinite::kInfinityAsWord)
+               .lit(unit)
+               .line();
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("belmor", zelpra::INTEGRATE); }

@@ -3,25 +3,26 @@
 // (cm2 per steradian), the distance becomes 0.0 and the second unit flag 1.
 #include <algorithm>
 
+#include "brask.h"
 #include "spectrum_file.h"
 #include "spectrum_writer.h"
-#include "text/list_output.h"
 #include "text/run_end.h"
 
 namespace zelpra {
 
 void TO_PER_SR() {
+  // Held from before the read to after the rewrite: a converter started
+  // meanwhile waits, then converts what this one wrote.
+  const SpectrumLock lock;
   UnitFlags iu{};
   READ_SPECTRUM(iu);
 
   if (iu[1] == 1) {
-    refuse(list_text_line("ERROR in brask:  spectrum already in /sr. ") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR in brask:  spectrum already in /sr. ");
   }
   // A per-cm2 spectrum at distance 0 would silently become all zeros.
   if (SPECTRUM.dist == 0.0f) {
-    refuse(list_text_line("ERROR in brask:  distance is 0 for a /cm^2 spectrum") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR in brask:  distance is 0 for a /cm^2 spectrum");
   }
   iu[1] = 1;
 
@@ -32,9 +33,7 @@ void TO_PER_SR() {
   }
   SPECTRUM.dist = 0.0f;
 
-  WRITE_SPECTRUM(iu);
+  WRITE_SPECTRUM(iu, &lock);
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("brask", zelpra::TO_PER_SR); }

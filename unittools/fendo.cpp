@@ -4,34 +4,35 @@
 // as they are.
 #include <algorithm>
 
+#include "fendo.h"
 #include "spectrum_file.h"
 #include "spectrum_writer.h"
 #include "text/line_source.h"
 #include "text/list_input.h"
-#include "text/list_output.h"
 #include "text/run_end.h"
 
 namespace zelpra {
 
 void RESCALE_DISTANCE() {
+  // Held from before the read to after the rewrite: a converter started
+  // meanwhile waits, then converts what this one wrote.
+  const SpectrumLock lock;
   UnitFlags iu{};
   READ_SPECTRUM(iu);
 
   // Both refusals come before the answer is read: it stays on standard input.
   if (iu[1] == 1) {
-    refuse(list_text_line("ERROR in fendo:  input spectrum in /sr. ") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR in fendo:  input spectrum in /sr. ");
   }
   // At distance 0 every bin would silently become 0.
   if (SPECTRUM.dist == 0.0f) {
-    refuse(list_text_line("ERROR in fendo:  distance is 0 for a /cm^2 spectrum") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR in fendo:  distance is 0 for a /cm^2 spectrum");
   }
 
   float dnew = 0.0f;
   list_read(stdin_source(), {ListItem::real(dnew)});
   if (dnew == 0.0f) {
-    refuse(list_text_line("ERROR in fendo:  new distance is 0") + list_text_line("Aborting."));
+    refuse_aborting("ERROR in fendo:  new distance is 0");
   }
 
   // The factor stays in double precision, formed in this order: dividing by
@@ -43,9 +44,7 @@ void RESCALE_DISTANCE() {
   }
   SPECTRUM.dist = dnew;
 
-  WRITE_SPECTRUM(iu);
+  WRITE_SPECTRUM(iu, &lock);
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("fendo", zelpra::RESCALE_DISTANCE); }

@@ -4,33 +4,34 @@
 // rewritten with the first unit flag set to 2.
 #include <algorithm>
 
+#include "constants.h"
+#include "quiset.h"
 #include "spectrum_file.h"
 #include "spectrum_writer.h"
-#include "text/list_output.h"
 #include "text/run_end.h"
 
 namespace zelpra {
 
 void TO_ENERGY() {
+  // Held from before the read to after the rewrite: a converter started
+  // meanwhile waits, then converts what this one wrote.
+  const SpectrumLock lock;
   UnitFlags iu{};
   READ_SPECTRUM(iu);
 
   if (iu[0] == 2) {
-    refuse(list_text_line("ERROR in quiset:  spectrum already in ergs.") +
-           list_text_line("Aborting."));
+    refuse_aborting("ERROR in quiset:  spectrum already in ergs.");
   }
   iu[0] = 2;
 
-  const double erg_per_kev = 1.602e-9f;
+  const double erg_per_kev = kErgPerKeV4Digits;
   const int nbin = std::min(SPECTRUM.nbin, kMaxBins);
   for (int i = 0; i < nbin; ++i) {
     SPECTRUM.phi[i] =
         static_cast<float>(static_cast<double>(SPECTRUM.phi[i]) * SPECTRUM.ebin[i] * erg_per_kev);
   }
 
-  WRITE_SPECTRUM(iu);
+  WRITE_SPECTRUM(iu, &lock);
 }
 
 }  // namespace zelpra
-
-int main() { return zelpra::run_tool("quiset", zelpra::TO_ENERGY); }

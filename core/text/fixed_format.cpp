@@ -43,15 +43,30 @@ void drop_leading_zero_if_needed(std::string& s, int w) {
 
 }  // namespace
 
+void FixedRecord::asterisks(int w) {
+  if (w <= 0) return;
+  text_.append(static_cast<std::size_t>(w), '*');
+  fits_ = false;
+}
+
 void FixedRecord::field(const std::string& digits, int w) {
   if (w <= 0) return;
   if (static_cast<int>(digits.size()) > w) {
-    text_.append(static_cast<std::size_t>(w), '*');
-    fits_ = false;
+    asterisks(w);
     return;
   }
   text_.append(static_cast<std::size_t>(w) - digits.size(), ' ');
   text_ += digits;
+}
+
+bool FixedRecord::not_finite(float value, int w, NonFinite how) {
+  if (std::isfinite(value)) return false;
+  if (how == NonFinite::kInfinityAsWord && std::isinf(value)) {
+    field(value > 0 ? "Infinity" : "-Infinity", w);
+  } else {
+    asterisks(w);
+  }
+  return true;
 }
 
 FixedRecord& FixedRecord::lit(std::string_view text) {
@@ -70,20 +85,20 @@ FixedRecord& FixedRecord::I(int32_t value, int w) {
 }
 
 FixedRecord& FixedRecord::F(float value, int w, int d) {
-  if (!std::isfinite(value)) {
-    field(std::string(static_cast<std::size_t>(w) + 1, '*'), w);
-    return *this;
-  }
+  if (not_finite(value, w)) return *this;
   std::string s = printf_float("%.*f", d, value);
   if (d == 0) s += '.';
+  if (value != 0.0f && s.find_first_of("123456789") == std::string::npos) shows_nonzero_ = false;
   drop_leading_zero_if_needed(s, w);
   field(s, w);
   return *this;
 }
 
 FixedRecord& FixedRecord::E(float value, int w, int d) {
-  if (!std::isfinite(value) || d < 1) {
-    field(std::string(static_cast<std::size_t>(w) + 1, '*'), w);
+  if (not_finite(value, w)) return *this;
+  // The form 0.ddE+xx needs at least one digit.
+  if (d < 1) {
+    asterisks(w);
     return *this;
   }
   // 0.d1d2...dd times 10**(x+1), from printf's d1.d2...dd times 10**x.
@@ -106,11 +121,8 @@ FixedRecord& FixedRecord::E(float value, int w, int d) {
   return *this;
 }
 
-FixedRecord& FixedRecord::PE(float value, int w, int d) {
-  if (!std::isfinite(value)) {
-    field(std::string(static_cast<std::size_t>(w) + 1, '*'), w);
-    return *this;
-  }
+FixedRecord& FixedRecord::PE(float value, int w, int d, NonFinite non_finite) {
+  if (not_finite(value, w, non_finite)) return *this;
   std::string mantissa;
   int exponent = 0;
   split_exponent(printf_float("%.*E", d, value), mantissa, exponent);

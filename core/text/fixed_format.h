@@ -11,10 +11,16 @@
 namespace zelpra {
 
 // ---- Output ----------------------------------------------------------------
+// How a value that is not finite fills its field: a row of asterisks; or,
+// for a field that asks for it, an infinity as the word Infinity or
+// -Infinity right-aligned (a NaN is still asterisks).
+enum class NonFinite { kAsterisks, kInfinityAsWord };
+
 // Numbers are rounded to nearest (ties to even) from their exact binary
 // value, as printf does.  A value that does not fit its field, or is not
-// finite, is written as a row of asterisks as wide as the field, and the rest
-// of the record is written as usual.
+// finite, is written as a row of asterisks as wide as the field (unless the
+// field asks for NonFinite::kInfinityAsWord), and the rest of the record is
+// written as usual.
 class FixedRecord {
  public:
   FixedRecord& lit(std::string_view text);               // 'text'
@@ -22,20 +28,29 @@ class FixedRecord {
   FixedRecord& I(int32_t value, int w);                   // Iw
   FixedRecord& F(float value, int w, int d);              // Fw.d
   FixedRecord& E(float value, int w, int d);              // Ew.d:    0.ddddE+xx
-  FixedRecord& PE(float value, int w, int d);             // 1P,Ew.d: d.ddddE+xx
+  FixedRecord& PE(float value, int w, int d,              // 1P,Ew.d: d.ddddE+xx
+                  NonFinite non_finite = NonFinite::kAsterisks);
   FixedRecord& A(std::string_view text, int w);           // Aw
 
   // False when any numeric field was written as asterisks.
   bool fits() const { return fits_; }
+  // False when a non-zero value was written with no digit but zeros (0.0004
+  // in F6.3 shows as 0.000); a negative zero is zero.
+  bool shows_every_nonzero() const { return shows_nonzero_; }
   // The record without its line end.
   const std::string& str() const { return text_; }
   // The record with its line end.
   std::string line() const { return text_ + "\n"; }
 
  private:
+  // The one rule for a value that is not finite: fills the field as `how`
+  // says and returns true; returns false for a finite value.
+  bool not_finite(float value, int w, NonFinite how = NonFinite::kAsterisks);
+  void asterisks(int w);
   void field(const std::string& digits, int w);
   std::string text_;
   bool fits_ = true;
+  bool shows_nonzero_ = true;
 };
 
 // ---- Input -----------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "text/run_end.h"
@@ -89,7 +90,10 @@ bool LineSource::read_more() {
     // One byte beyond the size the file had, so that one read takes it all.
     const std::size_t capacity =
         capacity_ == 0 ? std::clamp(file_.size_ + 1, kLeastBlock, kFirstBlock) : 2 * capacity_;
-    std::unique_ptr<char[]> larger(new char[capacity]);
+    // A line too long to hold in memory is a failed read, not an uncaught
+    // exception.
+    std::unique_ptr<char[]> larger(new (std::nothrow) char[capacity]);
+    if (larger == nullptr) fail(kReadError);
     if (end_ > 0) std::memcpy(larger.get(), buffer_.get(), end_);
     buffer_ = std::move(larger);
     capacity_ = capacity;
@@ -134,7 +138,7 @@ bool LineSource::next_line(std::string_view& line) {
 bool LineSource::next_line(std::string& line) {
   std::string_view view;
   const bool got = next_line(view);
-  line.assign(view);
+  read_guarded([&] { line.assign(view); });
   return got;
 }
 
@@ -154,6 +158,14 @@ std::string LineSource::rest() {
 }
 
 void LineSource::fail(int error) const { fatal_io(error, unit_, name_); }
+
+void LineSource::read_guarded(const std::function<void()>& read) {
+  try {
+    read();
+  } catch (const std::bad_alloc&) {
+    fail(kReadError);
+  }
+}
 
 namespace {
 LineSource* g_stdin_override = nullptr;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -55,8 +56,9 @@ class LineSource {
   LineSource& operator=(const LineSource&) = delete;
 
   // The next line without its line end; false at the end of the input.  A
-  // line cut short by a failed read is the fatal error 39.  The view stays
-  // valid until the next read from this source.
+  // line cut short by a failed read, or one too long to hold in memory, is
+  // the fatal error 39.  The view stays valid until the next read from this
+  // source.
   bool next_line(std::string_view& line);
   bool next_line(std::string& line);
 
@@ -73,6 +75,11 @@ class LineSource {
 
   // Raises the fatal input/output error `error` for this source.
   [[noreturn]] void fail(int error) const;
+
+  // Runs `read`, which reads from this source.  Running out of memory on the
+  // way (a line, or a value in it, too long to hold) is the fatal read error
+  // 39 of this source rather than an end by an uncaught exception.
+  void read_guarded(const std::function<void()>& read);
 
   int unit() const { return unit_; }
   const std::string& name() const { return name_; }

@@ -304,8 +304,14 @@ void read_items(LineSource& source, const Items& items) {
 
 }  // namespace
 
-void list_read(LineSource& source, std::initializer_list<ListItem> items) { read_items(source, items); }
+// A value too long to hold in memory is the read error of its source, not an
+// end by an uncaught exception.
+void list_read(LineSource& source, std::initializer_list<ListItem> items) {
+  source.read_guarded([&] { read_items(source, items); });
+}
 
-void list_read(LineSource& source, const std::vector<ListItem>& items) { read_items(source, items); }
+void list_read(LineSource& source, const std::vector<ListItem>& items) {
+  source.read_guarded([&] { read_items(source, items); });
+}
 
 }  // namespace zelpra

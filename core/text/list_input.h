@@ -17,7 +17,8 @@
 //
 // Errors: the end of the input before every value is read (or inside a
 // delimited text) is 24; a value that is not of the type asked for is 59; a
-// number beyond the 32-bit range is 64.
+// number beyond the 32-bit range is 64; running out of memory on a value is the
+// read error 39.
 #pragma once
 
 #include <cstddef>

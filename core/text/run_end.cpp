@@ -49,6 +49,10 @@ void refuse(std::string text) {
   throw end;
 }
 
+void refuse_aborting(std::string_view message) {
+  refuse(list_text_line(message) + list_text_line("Aborting."));
+}
+
 void fatal_io(int error, int unit, std::string file) {
   RunEnd end;
   end.status = error & 0xFF;
@@ -57,6 +61,10 @@ void fatal_io(int error, int unit, std::string file) {
   end.file = std::move(file);
   throw end;
 }
+
+namespace {
+OutputSink* g_error_sink = nullptr;
+}  // namespace
 
 int run_tool(const char* tool, void (*body)()) {
   // A standard stream that the caller closed is opened on /dev/null, so that
@@ -86,10 +94,17 @@ int run_tool(const char* tool, void (*body)()) {
   }
   const std::string err = ended.stderr_line(tool);
   if (!err.empty()) {
-    std::fwrite(err.data(), 1, err.size(), stderr);
-    std::fflush(stderr);
+    if (g_error_sink != nullptr) {
+      g_error_sink->write(err);
+      g_error_sink->flush();
+    } else {
+      std::fwrite(err.data(), 1, err.size(), stderr);
+      std::fflush(stderr);
+    }
   }
   return status;
 }
+
+void set_error_sink(OutputSink* sink) { g_error_sink = sink; }
 
 }  // namespace zelpra

@@ -55,6 +55,9 @@ struct RunEnd {
 // standard output and the run ends with exit status 8.
 [[noreturn]] void refuse(std::string out);
 
+// The refusal of two free-form lines: `message`, then "Aborting.".
+[[noreturn]] void refuse_aborting(std::string_view message);
+
 // The fatal input/output error `error` on `unit`, file `file`.
 [[noreturn]] void fatal_io(int error, int unit, std::string file);
 
@@ -64,5 +67,11 @@ struct RunEnd {
 // cannot be written, the run ends with the fatal write error 38 on unit 6,
 // "stdout", rather than as a success whose result was lost.
 int run_tool(const char* tool, void (*body)());
+
+class OutputSink;  // text/list_output.h
+
+// Where run_tool writes the fatal error line: standard error, unless a test
+// has put a sink in its place (nullptr restores standard error).
+void set_error_sink(OutputSink* sink);
 
 }  // namespace zelpra

@@ -20,7 +20,7 @@
 
 #include "case_table.h"
 #include "db_fixture.h"
-#include "harness.h"
+#include "e2e_case.h"
 #include "spectrum_text.h"
 
 namespace zelpra::test {
@@ -35,7 +35,7 @@ std::string spectrum_file(int flag1, int flag2, const Bins& bins) {
       .header(80, 2.5, 1, 17.0)
       .geometry(10.0, 100.0)
       .flags(flag1, flag2)
-      .caption(flag1 == 1 ? kCaptionPhotonsPerCm2 : kCaptionErgsPerCm2)
+      .caption(writer_caption(flag1, 2))
       .bins(bins)
       .entry("Al", 0.25)
       .entry("Cu filter", 0.01)
@@ -74,163 +74,121 @@ std::string report(const std::string& material, const std::string& detector) {
          " # CM-1 =\n";
 }
 
-class Atlune : public ::testing::Test {
- protected:
-  void SetUp() override {
-    DbFixture db;
-    ElementData& d = db.data;
-    d.wghts[0] = 1.008f;
-    d.sinc[0] = {-0.5f, 0.25f, -0.0625f, 0.0078125f};
-    d.scoh[0] = {-3.0f, 0.5f, -0.125f, 0.01f};
-    d.npe[0] = 1;
-    d.pe[0][0] = {1.0f, 0.02f, 0.3f, 0.004f, 0.0001f};
-    d.wghts[7] = 15.999f;
-    d.sinc[7] = {1.2f, 0.1f, -0.05f, 0.003f};
-    d.scoh[7] = {0.5f, 0.3f, -0.2f, 0.02f};
-    d.npe[7] = 2;
-    d.pe[7][0] = {1.0f, 0.5f, 20.0f, 150.0f, 3.0f};
-    d.pe[7][1] = {20.0f, 1.0f, 30.0f, 900.0f, 10.0f};
-    db.write(dir_ / "data");
-    dir_.write("data/_materials/water", "2   water by atom counts\n1 8\n2 1\n1.0\n");
-    dir_.write("data/_materials/dense water", "2\n1 8\n2 1\n2.5\n");
-    dir_.write("data/_materials/vapour", "2\n1 8\n2 1\n0.0013\n");
-    dir_.write("data/_materials/short", "2\n1 8\n0.5 0.48\n1.0\n");
-    dir_.write("data/_materials/oxypolonium", "2\n8 84\n0.5 0.5\n9.3\n");
-    dir_.write("data/_materials/halves", "2\n1 8\n0.5 0.5\n1.0\n");
-    dir_.write("data/_materials/halves_repeated", "2\n1 8\n2*0.5/ both halves\n1.0\n");
-    dir_.write("data/_detectors/sid", detector_file(false));
-    dir_.write("data/_detectors/dark", detector_file(true));
-    dir_.write("data/_detectors/reversed", "'backwards'\nREV 150.0 1.0 1.0\ncaption\n");
-  }
-
-  RunResult run(const std::string& spectrum, const std::string& answers) {
-    dir_.write("work/spectra.tmp", spectrum);
-    RunOptions options;
-    options.stdin_text = answers;
-    options.env["ZELPRA_DIR"] = dir_ / "data";
-    RunResult result = run_tool("atlune", dir_ / "work", options);
-    // atlune never writes the spectrum back.
-    EXPECT_EQ(dir_.read("work/spectra.tmp"), spectrum);
-    return result;
-  }
-
-  ScratchDir dir_;
-};
-
-struct Case {
-  const char* label;
-  Bins bins;
-  int flag1;
-  int flag2;
-  std::string answers;
-  std::string out;
-  int status;
-};
-
-void PrintTo(const Case& c, std::ostream* os) { *os << c.label; }
-
-class AtluneRuns : public Atlune, public ::testing::WithParamInterface<Case> {};
-
-TEST_P(AtluneRuns, PrintsExactly) {
-  const Case& c = GetParam();
-  const RunResult r = run(spectrum_file(c.flag1, c.flag2, c.bins), c.answers);
-  EXPECT_EQ(r.out, c.out);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.status, c.status);
+// The data directory: the fixture database with hydrogen and oxygen as above,
+// the materials and the detectors.
+void write_data(const ScratchDir& dir) {
+  DbFixture db;
+  ElementData& d = db.data;
+  d.wghts[0] = 1.008f;
+  d.sinc[0] = {-0.5f, 0.25f, -0.0625f, 0.0078125f};
+  d.scoh[0] = {-3.0f, 0.5f, -0.125f, 0.01f};
+  d.npe[0] = 1;
+  d.pe[0][0] = {1.0f, 0.02f, 0.3f, 0.004f, 0.0001f};
+  d.wghts[7] = 15.999f;
+  d.sinc[7] = {1.2f, 0.1f, -0.05f, 0.003f};
+  d.scoh[7] = {0.5f, 0.3f, -0.2f, 0.02f};
+  d.npe[7] = 2;
+  d.pe[7][0] = {1.0f, 0.5f, 20.0f, 150.0f, 3.0f};
+  d.pe[7][1] = {20.0f, 1.0f, 30.0f, 900.0f, 10.0f};
+  db.write(dir / "data");
+  dir.write("data/_materials/water", "2   water by atom counts\n1 8\n2 1\n1.0\n");
+  dir.write("data/_materials/dense water", "2\n1 8\n2 1\n2.5\n");
+  dir.write("data/_materials/vapour", "2\n1 8\n2 1\n0.0013\n");
+  dir.write("data/_materials/short", "2\n1 8\n0.5 0.48\n1.0\n");
+  dir.write("data/_materials/oxypolonium", "2\n8 84\n0.5 0.5\n9.3\n");
+  dir.write("data/_materials/halves", "2\n1 8\n0.5 0.5\n1.0\n");
+  dir.write("data/_materials/halves_repeated", "2\n1 8\n2*0.5/ both halves\n1.0\n");
+  dir.write("data/_detectors/sid", detector_file(false));
+  dir.write("data/_detectors/dark", detector_file(true));
+  dir.write("data/_detectors/reversed", "'backwards'\nREV 150.0 1.0 1.0\ncaption\n");
 }
 
+const std::string kPhotonSpectrum = spectrum_file(1, 2, kPhotons);
 const std::string kWaterResult = "  0.3168913    \n";
+// A slash right behind a repeat count ends the group after all its copies:
+// the two materials are the same.
+const std::string kHalvesResult = "  0.4478316    \n";
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, AtluneRuns,
-    ::testing::Values(
-        Case{"result_only", kPhotons, 1, 2, "water\nsid\n0\n", kWaterResult, 0},
-        Case{"report", kPhotons, 1, 2, "water\nsid\n1\n", report("water", "sid") + kWaterResult, 0},
-        Case{"report_quoted_names", kPhotons, 1, 2, "'dense water'\n\"sid\"\n1\n",
-             report("dense water", "sid") + "  0.7922283    \n", 0},
-        // A result below 0.1 prints in exponent form, eight digits.
-        Case{"thin_material", kPhotons, 1, 2, "vapour\nsid\n0\n", "  4.1195875E-04\n", 0},
-        Case{"thin_material_energy_fluence", kErgs, 2, 2, "vapour\nsid\n0\n",
-             "  4.1195838E-04\n", 0},
-        Case{"flag_2_no_report", kPhotons, 1, 2, "water\nsid\n2\n", kWaterResult, 0},
-        Case{"flag_minus_1_no_report", kPhotons, 1, 2, "water\nsid\n-1\n", kWaterResult, 0},
-        // Only the first unit flag is looked at, and only 2 converts.
-        Case{"per_steradian", kPhotons, 1, 1, "water\nsid\n0\n", kWaterResult, 0},
-        Case{"flag_3_is_photons", kPhotons, 3, 2, "water\nsid\n0\n", kWaterResult, 0},
-        Case{"flag_0_is_photons", kPhotons, 0, 2, "water\nsid\n0\n", kWaterResult, 0},
-        Case{"energy_fluence", kErgs, 2, 2, "water\nsid\n0\n", "  0.3168911    \n", 0},
-        Case{"scaled_fluence", kScaled, 1, 2, "water\nsid\n0\n", kWaterResult, 0},
-        // The weight-sum warning comes first; the fractions stay as read.
-        Case{"warning_then_result", kPhotons, 1, 2, "short\nsid\n1\n",
-             " WARNING: wtot.ne.1.0 --   0.9800000    \n" + report("short", "sid") +
-                 "  0.4422489    \n",
-             0},
-        Case{"no_bins", {}, 1, 2, "water\nsid\n0\n", "  0.0000000E+00\n", 0},
-        Case{"zero_response", kPhotons, 1, 2, "water\ndark\n0\n", "  0.0000000E+00\n", 0},
-        Case{"reversed_detector_range", kPhotons, 1, 2, "water\nreversed\n0\n",
-             "  0.0000000E+00\n", 0},
-        // A refusal by mu ends the run as a failure, before report and result.
-        Case{"bin_below_1_keV", {{10, 1.0E+05f}, {0.5f, 2.0E+05f}}, 1, 2, "water\nsid\n1\n",
-             " error condition from mu: ierr =  3\n", 8},
-        Case{"untabulated_element", kPhotons, 1, 2, "oxypolonium\nsid\n1\n",
-             " error condition from mu: ierr =  1\n", 8},
-        Case{"missing_material", kPhotons, 1, 2, "glass\nsid\n0\n",
-             " ERROR: could not find material file " + padded("glass") + "\n", 8},
-        Case{"missing_detector", kPhotons, 1, 2, "water\nccd\n0\n",
-             " ERROR: could not find detector file " + padded("ccd") + "\n", 8}),
-    case_label<Case>);
+// Nothing goes to standard error unless the case says so, and spectra.tmp
+// is never written.
+const std::vector<E2eCase> kCases = with_setup(write_data, {
+    {"result_only", "atlune", kPhotonSpectrum, "water\nsid\n0\n", kWaterResult},
+    {"report", "atlune", kPhotonSpectrum, "water\nsid\n1\n", report("water", "sid") + kWaterResult},
+    {"report_quoted_names", "atlune", kPhotonSpectrum, "'dense water'\n\"sid\"\n1\n",
+     report("dense water", "sid") + "  0.7922283    \n"},
+    // A result below 0.1 prints in exponent form, eight digits.
+    {"thin_material", "atlune", kPhotonSpectrum, "vapour\nsid\n0\n", "  4.1195875E-04\n"},
+    {"thin_material_energy_fluence", "atlune", spectrum_file(2, 2, kErgs), "vapour\nsid\n0\n",
+     "  4.1195838E-04\n"},
+    {"flag_2_no_report", "atlune", kPhotonSpectrum, "water\nsid\n2\n", kWaterResult},
+    {"flag_minus_1_no_report", "atlune", kPhotonSpectrum, "water\nsid\n-1\n", kWaterResult},
+    // Only the first unit flag is looked at, and only 2 converts.
+    {"per_steradian", "atlune", spectrum_file(1, 1, kPhotons), "water\nsid\n0\n", kWaterResult},
+    {"flag_3_is_photons", "atlune", spectrum_file(3, 2, kPhotons), "water\nsid\n0\n",
+     kWaterResult},
+    {"flag_0_is_photons", "atlune", spectrum_file(0, 2, kPhotons), "water\nsid\n0\n",
+     kWaterResult},
+    {"energy_fluence", "atlune", spectrum_file(2, 2, kErgs), "water\nsid\n0\n",
+     "  0.3168911    \n"},
+    {"scaled_fluence", "atlune", spectrum_file(1, 2, kScaled), "water\nsid\n0\n", kWaterResult},
+    // The weight-sum warning comes first; the fractions stay as read.
+    {"warning_then_result", "atlune", kPhotonSpectrum, "short\nsid\n1\n",
+     " WARNING: wtot.ne.1.0 --   0.9800000    \n" + report("short", "sid") + "  0.4422489    \n"},
+    {"halves", "atlune", kPhotonSpectrum, "halves\nsid\n0\n", kHalvesResult},
+    {"halves_repeated", "atlune", kPhotonSpectrum, "halves_repeated\nsid\n0\n", kHalvesResult},
+    {"no_bins", "atlune", spectrum_file(1, 2, {}), "water\nsid\n0\n", "  0.0000000E+00\n"},
+    {"zero_response", "atlune", kPhotonSpectrum, "water\ndark\n0\n", "  0.0000000E+00\n"},
+    {"reversed_detector_range", "atlune", kPhotonSpectrum, "water\nreversed\n0\n",
+     "  0.0000000E+00\n"},
+    // A refusal by mu ends the run as a failure, before report and result.
+    {"bin_below_1_keV", "atlune", spectrum_file(1, 2, {{10, 1.0E+05f}, {0.5f, 2.0E+05f}}),
+     "water\nsid\n1\n", " error condition from mu: ierr =  3\n", "", 8},
+    {"untabulated_element", "atlune", kPhotonSpectrum, "oxypolonium\nsid\n1\n",
+     " error condition from mu: ierr =  1\n", "", 8},
+    {"missing_material", "atlune", kPhotonSpectrum, "glass\nsid\n0\n",
+     " ERROR: could not find material file " + padded("glass") + "\n", "", 8},
+    {"missing_detector", "atlune", kPhotonSpectrum, "water\nccd\n0\n",
+     " ERROR: could not find detector file " + padded("ccd") + "\n", "", 8},
+    {"missing_report_flag", "atlune", kPhotonSpectrum, "water\nsid\n", "",
+     "atlune: severe (24): end-of-file during read, unit 5, file stdin\n", 24},
+    // The data directory and the spectrum come first.
+    E2eCase("unset_data_directory", "atlune", {}, "water\nsid\n0\n",
+            " ERROR: ZELPRA_DIR env. var. not found\n", "", 8)
+        .unset("ZELPRA_DIR"),
+    {"missing_spectrum", "atlune", {}, "water\nsid\n0\n",
+     " ERROR: spectra.tmp DOES NOT EXIST: Aborting.\n", "", 8},
+});
+
+INSTANTIATE_TEST_SUITE_P(Atlune, EndToEnd, ::testing::ValuesIn(kCases), case_label<E2eCase>);
 
 // Photons and ergs describe the same spectrum to the five digits of the
 // file, and a constant factor cancels.
-TEST_F(Atlune, UnitsAndScaleDoNotChangeTheResult) {
-  auto result = [this](int flag1, int flag2, const Bins& bins) {
-    return std::atof(run(spectrum_file(flag1, flag2, bins), "water\nsid\n0\n").out.c_str());
+TEST(Atlune, UnitsAndScaleDoNotChangeTheResult) {
+  auto result = [](const std::string& spectrum) {
+    E2eCase c("", "atlune", spectrum, "water\nsid\n0\n");
+    c.setup = write_data;
+    ScratchDir dir;
+    const E2eRun run = run_case(c, dir);
+    expect_left_behind(c, run);
+    return std::atof(run.result.out.c_str());
   };
-  const double photons = result(1, 2, kPhotons);
-  const double ergs = result(2, 2, kErgs);
-  const double scaled = result(1, 1, kScaled);
+  const double photons = result(kPhotonSpectrum);
+  const double ergs = result(spectrum_file(2, 2, kErgs));
+  const double scaled = result(spectrum_file(1, 1, kScaled));
   EXPECT_GT(photons, 0.3);
   EXPECT_NEAR(ergs / photons, 1.0, 2e-5);
   EXPECT_NEAR(scaled / photons, 1.0, 1e-6);
 }
 
-// A slash right behind a repeat count ends the group after all its copies.
-TEST_F(Atlune, RepeatCountBeforeASlashFillsTheWholeGroup) {
-  const RunResult plain = run(spectrum_file(1, 2, kPhotons), "halves\nsid\n0\n");
-  const RunResult repeated = run(spectrum_file(1, 2, kPhotons), "halves_repeated\nsid\n0\n");
-  EXPECT_EQ(plain.out, "  0.4478316    \n");
-  EXPECT_EQ(repeated.out, plain.out);
-  EXPECT_EQ(repeated.status, 0);
-}
-
-TEST_F(Atlune, MissingReportFlagIsAFatalEndOfFile) {
-  const RunResult r = run(spectrum_file(1, 2, kPhotons), "water\nsid\n");
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "atlune: severe (24): end-of-file during read, unit 5, file stdin\n");
-  EXPECT_EQ(r.status, 24);
-}
-
-TEST_F(Atlune, ShortDetectorFileIsAFatalEndOfFile) {
-  dir_.write("data/_detectors/cut", "'cut'\nSID 1.0 150.0 1.0\ncaption\n1.0 0.5 0.0\n");
-  const RunResult r = run(spectrum_file(1, 2, kPhotons), "water\ncut\n0\n");
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "atlune: severe (24): end-of-file during read, unit 10, file " +
-                       (dir_ / "data") + "/_detectors/cut\n");
-  EXPECT_EQ(r.status, 24);
-}
-
-TEST_F(Atlune, DataDirectoryAndSpectrumComeFirst) {
-  dir_.write("work/placeholder", "");
-  RunOptions options;
-  options.stdin_text = "water\nsid\n0\n";
-  RunResult r = run_tool("atlune", dir_ / "work", options);
-  EXPECT_EQ(r.out, " ERROR: ZELPRA_DIR env. var. not found\n");
-  EXPECT_EQ(r.status, 8);
-
-  options.env["ZELPRA_DIR"] = dir_ / "data";
-  r = run_tool("atlune", dir_ / "work", options);
-  EXPECT_EQ(r.out, " ERROR: spectra.tmp DOES NOT EXIST: Aborting.\n");
-  EXPECT_EQ(r.status, 8);
+TEST(Atlune, ShortDetectorFileIsAFatalEndOfFile) {
+  ScratchDir dir;
+  E2eCase c("short_detector", "atlune", kPhotonSpectrum, "water\ncut\n0\n", "",
+            "atlune: severe (24): end-of-file during read, unit 10, file " + (dir / "data") +
+                "/_detectors/cut\n",
+            24);
+  c.setup = write_data;
+  c.file("data/_detectors/cut", "'cut'\nSID 1.0 150.0 1.0\ncaption\n1.0 0.5 0.0\n");
+  expect_case(c, dir);
 }
 
 }  // namespace

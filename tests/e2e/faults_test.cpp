@@ -3,20 +3,26 @@
 // directory, unreadable, empty or binary junk, data files that are
 // directories or empty, and standard input closed or empty.  Every such run
 // must end with the tool's own message or the fatal input/output error,
-// never a crash, and must leave spectra.tmp byte for byte as it was.
+// never a crash, and must leave spectra.tmp byte for byte as it was.  Also
+// the rewrite among what stands around spectra.tmp: something at the
+// temporary name, a symbolic link, a file system that refuses fchmod.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "case_table.h"
 #include "db_fixture.h"
+#include "e2e_case.h"
 #include "fault_run.h"
 #include "harness.h"
+#include "spectrum_text.h"
 
 namespace zelpra::test {
 namespace {
@@ -29,26 +35,12 @@ const char* const kAllTools[] = {"atlune", "torvane", "dosix", "quiset", "brask"
 // A per-cm2 photon spectrum at 100 cm in the written layout; `bins` bins
 // from 10 keV up in steps of 1 keV.
 std::string spectrum_file(int bins = 40) {
-  char buf[128];
-  std::string s = "# kaltrovin: 80   2.500  1   17.00\n";
-  std::snprintf(buf, sizeof buf, "#   %3d  %7.4f  %10.4f\n", bins, 1.0, 100.0);
-  s += buf;
-  s += "#    1   2  (unit flags)\n";
-  s += "#  Energy      #/mAs-cm^2-keV\n";
-  for (int i = 0; i < bins; ++i) {
-    std::snprintf(buf, sizeof buf, "  %7.3f     %13.4E\n", 10.0 + i, 1.0e5 + 2.5e3 * i);
-    s += buf;
-  }
-  s += "#  Attenuation History:\n";
-  s += "#  1\n";
-  s += "# Aluminium              2.5000E-01\n";
-  return s;
+  std::vector<SpectrumBin> b;
+  for (int i = 0; i < bins; ++i) b.push_back({10.0 + i, 1.0e5 + 2.5e3 * i});
+  return SpectrumText().header(80, 2.5, 1, 17.0).bins(b).entry("Aluminium", 0.25).str();
 }
 
-std::string padded(std::string s, std::size_t n) {
-  s.resize(n, ' ');
-  return s;
-}
+const std::string kSpectrum = spectrum_file();
 
 // What each tool needs on standard input to get past its reads.
 std::string answers(const std::string& tool) {
@@ -58,42 +50,43 @@ std::string answers(const std::string& tool) {
   return "";
 }
 
-// A working directory with spectra.tmp and a complete data directory: the
-// synthetic database, the material "water" and the detector "flat".
-struct World {
-  ScratchDir dir;
-  std::string data = dir / "data";
-  std::string spectrum = spectrum_file();
+// The data directory of every run here: the synthetic database, the
+// material "water" and the detector "flat".
+void write_data(const ScratchDir& dir) {
+  DbFixture().write(dir / "data");
+  dir.write("data/_materials/water", "2\n1 8\n0.111894 0.888106\n1.0\n");
+  std::string det = "'Flat detector'\nFLAT 1.0 150.0 1.0\ncaption\n";
+  for (int e = 1; e <= 150; ++e) det += std::to_string(e) + ".0 1.0 0.0\n";
+  dir.write("data/_detectors/flat", det);
+}
 
-  World() {
-    DbFixture().write(data);
-    dir.write("data/_materials/water", "2\n1 8\n0.111894 0.888106\n1.0\n");
-    std::string det = "'Flat detector'\nFLAT 1.0 150.0 1.0\ncaption\n";
-    for (int e = 1; e <= 150; ++e) det += std::to_string(e) + ".0 1.0 0.0\n";
-    dir.write("data/_detectors/flat", det);
-    dir.write("spectra.tmp", spectrum);
-  }
-
-  RunOptions options(const std::string& tool) const {
-    RunOptions o;
-    o.stdin_text = answers(tool);
-    o.env["ZELPRA_DIR"] = data;
-    return o;
-  }
-
-  // Nothing but spectra.tmp, the data directory and what a test put there.
-  std::vector<std::string> leftovers() const {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir.path())) {
-      const std::string name = e.path().filename().string();
-      if (name.rfind("spectra.tmp.", 0) == 0) names.push_back(name);
-    }
-    return names;
-  }
-};
+// `tool` on the spectrum above with its answers, labelled `label` (the tool
+// by default); each test fills in the ends it expects.
+E2eCase in_world(const std::string& tool, const std::string& label = "") {
+  E2eCase c(label.empty() ? tool : label, tool, kSpectrum, answers(tool));
+  c.setup = write_data;
+  return c;
+}
 
 std::string severe(const std::string& tool, int n, const std::string& message) {
   return tool + ": severe (" + std::to_string(n) + "): " + message + "\n";
+}
+
+// The case `c` expecting the fatal error `n` with `message`, and nothing on
+// standard output.
+E2eCase ending_with(E2eCase c, int n, const std::string& message) {
+  c.out = "";
+  c.err = severe(c.tool, n, message);
+  c.status = n;
+  return c;
+}
+
+// The case `c` expecting the tool's own refusal `out`.
+E2eCase refused(E2eCase c, const std::string& out) {
+  c.out = out;
+  c.err = "";
+  c.status = 8;
+  return c;
 }
 
 // ---- The writer: a write that fails part way -------------------------------
@@ -107,31 +100,30 @@ struct WriteCase {
   long limit;
 };
 
-// The size of the file `tool` writes from the test spectrum.
-long new_size(const std::string& tool) {
-  World w;
-  const RunResult r = run_tool(tool, w.dir.path(), w.options(tool));
-  EXPECT_EQ(r.status, 0) << tool << ": " << r.out << r.err;
-  return static_cast<long>(w.dir.read("spectra.tmp").size());
+// The file `tool` writes from the test spectrum.
+std::string converted(const std::string& tool) {
+  ScratchDir dir;
+  const E2eRun run = run_case(in_world(tool), dir);
+  EXPECT_EQ(run.result.status, 0) << tool << ": " << run.result.out << run.result.err;
+  return run.spectrum_after;
 }
+
+long new_size(const std::string& tool) { return static_cast<long>(converted(tool).size()); }
 
 void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.tool << " limit " << c.limit; }
 
 class FailingWrite : public ::testing::TestWithParam<WriteCase> {};
 
+// The old spectrum stays, the temporary file goes, and the run ends with the
+// output error.
 TEST_P(FailingWrite, LeavesTheOldSpectrumAndEndsWithTheOutputError) {
   const WriteCase& c = GetParam();
   const long size = new_size(c.tool);
-  World w;
   Faults faults;
   faults.file_size_limit = c.limit >= 0 ? c.limit : size + c.limit;
   ASSERT_LT(*faults.file_size_limit, size);
-  const RunResult r = run_tool_with_faults(c.tool, w.dir.path(), w.options(c.tool), faults);
-  EXPECT_EQ(r.status, 38);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, severe(c.tool, 38, "error during write, unit 10, file spectra.tmp"));
-  EXPECT_EQ(w.dir.read("spectra.tmp"), w.spectrum);
-  EXPECT_EQ(w.leftovers(), std::vector<std::string>{}) << "the temporary file was not removed";
+  expect_case(ending_with(in_world(c.tool).with_faults(faults), 38,
+                          "error during write, unit 10, file spectra.tmp"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -147,41 +139,199 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The limit itself does not get in the way of a write that fits under it.
 TEST(FailingWrite, AWriteUnderTheLimitSucceeds) {
-  World w;
   Faults faults;
   faults.file_size_limit = 64 * 1024;
-  const RunResult r = run_tool_with_faults("quiset", w.dir.path(), w.options("quiset"), faults);
-  EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_NE(w.dir.read("spectra.tmp"), w.spectrum);
-  EXPECT_EQ(w.leftovers(), std::vector<std::string>{});
+  ScratchDir dir;
+  const E2eCase c = in_world("quiset").with_faults(faults);
+  const E2eRun run = run_case(c, dir);
+  EXPECT_EQ(run.result.status, 0) << run.result.out << run.result.err;
+  EXPECT_NE(run.spectrum_after, kSpectrum);
+  EXPECT_EQ(run.names_after, run.names_before);
 }
 
-// ---- Standard output that cannot be written ---------------------------------
+// ---- The rewrite: what stands around spectra.tmp ----------------------------
 
-// A result that cannot be printed (a full disk behind a redirection) must
-// not end as a success: it is the fatal output error.
-TEST(StandardOutput, AFullDeviceIsTheFatalOutputError) {
-  for (const char* tool : {"belmor", "dosix", "atlune", "torvane"}) {
-    World w;
-    Faults faults;
-    faults.stdout_path = "/dev/full";
-    const RunResult r = run_tool_with_faults(tool, w.dir.path(), w.options(tool), faults);
-    EXPECT_EQ(r.status, 38) << tool;
-    EXPECT_EQ(r.err.rfind(std::string(tool) + ": severe (38): error during write, unit ", 0), 0u)
-        << tool << ": " << r.err;
+// `tool` on the test spectrum as it stands in the directory, a normal run
+// that ends silently with the file as `tool` converts it.
+E2eCase converting(const std::string& tool) {
+  E2eCase c = in_world(tool);
+  c.spectrum.reset();
+  c.spectrum_after = converted(tool);
+  return c;
+}
+
+// What a run killed part way, or anyone, may have left at the name of the
+// temporary file.
+struct Squatter {
+  const char* label;
+  void (*put)(const ScratchDir& dir, const std::string& temp);
+};
+
+void PrintTo(const Squatter& c, std::ostream* os) { *os << c.label; }
+
+class TemporaryName : public ::testing::TestWithParam<Squatter> {};
+
+// A converter holds the lock on spectra.tmp, under which the temporary name
+// is spectra.tmp.new.  What stands there never blocks the run and is never
+// written through: the rewrite removes it and creates its own file.
+TEST_P(TemporaryName, WhatStandsThereIsRemovedNotWrittenThrough) {
+  ScratchDir dir;
+  dir.write("spectra.tmp", kSpectrum);
+  dir.write("other", "another file\n");
+  GetParam().put(dir, dir / "spectra.tmp.new");
+  const E2eCase c = converting("quiset").timeout(5);
+  const E2eRun run = run_case(c, dir);
+  EXPECT_EQ(run.result.status, 0) << run.result.out << run.result.err;
+  EXPECT_EQ(run.spectrum_after, *c.spectrum_after);
+  EXPECT_EQ(dir.read("other"), "another file\n");
+  std::set<std::string> names = run.names_before;
+  names.erase("spectra.tmp.new");
+  EXPECT_EQ(run.names_after, names);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Left, TemporaryName,
+    ::testing::Values(
+        Squatter{"stale_file",
+                 [](const ScratchDir& dir, const std::string&) {
+                   dir.write("spectra.tmp.new", "# kaltro");
+                 }},
+        Squatter{"named_pipe",
+                 [](const ScratchDir&, const std::string& t) {
+                   ASSERT_EQ(mkfifo(t.c_str(), 0644), 0);
+                 }},
+        Squatter{"hard_link_to_another_file",
+                 [](const ScratchDir& dir, const std::string& t) {
+                   fs::create_hard_link(dir / "other", t);
+                 }},
+        Squatter{"symbolic_link_to_another_file",
+                 [](const ScratchDir& dir, const std::string& t) {
+                   fs::create_symlink(dir / "other", t);
+                 }}),
+    [](const ::testing::TestParamInfo<Squatter>& p) { return std::string(p.param.label); });
+
+// A directory at the temporary name cannot be removed: the rewrite passes it
+// by for a name of its own and leaves the directory as it was.
+TEST(TemporaryNameTaken, ADirectoryThereIsPassedBy) {
+  ScratchDir dir;
+  dir.write("spectra.tmp", kSpectrum);
+  expect_case(converting("quiset").file("spectra.tmp.new/inside", "kept\n"), dir);
+  EXPECT_EQ(dir.read("spectra.tmp.new/inside"), "kept\n");
+}
+
+// spectra.tmp as a symbolic link into another directory, directly or by a
+// chain of links, absolute or relative: the file it names is rewritten (with
+// its permission bits), the temporary file goes beside it, and the link stays.
+TEST(SymbolicLink, TheFileItNamesIsRewrittenAndTheLinkStays) {
+  struct Case {
+    const char* label;
+    bool relative;
+    bool chain;
+  };
+  const Case cases[] = {{"absolute", false, false}, {"relative", true, false}, {"chain", true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    ScratchDir dir;
+    ScratchDir other;
+    other.write("tube.spec", kSpectrum);
+    fs::permissions(other / "tube.spec", fs::perms(0640));
+    const std::string target =
+        c.relative ? "../" + fs::path(other.path()).filename().string() + "/tube.spec"
+                   : other / "tube.spec";
+    fs::create_symlink(target, c.chain ? dir / "link" : dir / "spectra.tmp");
+    if (c.chain) fs::create_symlink("link", dir / "spectra.tmp");
+    for (const char* tool : {"quiset", "belmor"}) {
+      E2eCase run_of_tool = in_world(tool);
+      run_of_tool.spectrum.reset();
+      const E2eRun run = run_case(run_of_tool, dir);
+      EXPECT_EQ(run.result.status, 0) << tool << ": " << run.result.out << run.result.err;
+      EXPECT_EQ(run.names_after, run.names_before) << tool;
+    }
+    EXPECT_EQ(other.read("tube.spec"), converted("quiset"));
+    EXPECT_EQ(fs::status(other / "tube.spec").permissions(), fs::perms(0640));
+    EXPECT_TRUE(fs::is_symlink(dir / "spectra.tmp"));
+    EXPECT_EQ(fs::read_symlink(dir / (c.chain ? "link" : "spectra.tmp")).string(), target);
+    std::vector<std::string> in_other;
+    for (const auto& e : fs::directory_iterator(other.path())) in_other.push_back(e.path().filename());
+    EXPECT_EQ(in_other, std::vector<std::string>{"tube.spec"});
   }
 }
 
-// A read of standard input that fails (here: it is a directory) is the
-// fatal read error, not the end of the answers.
-TEST(StandardInput, AFailedReadIsTheReadError) {
-  World w;
-  Faults faults;
-  faults.stdin_path = w.dir.path();
-  const RunResult r = run_tool_with_faults("fendo", w.dir.path(), w.options("fendo"), faults);
-  EXPECT_EQ(r.status, 39);
-  EXPECT_EQ(r.err, severe("fendo", 39, "error during read, unit 5, file stdin"));
+// A link to nothing reads as a missing spectra.tmp, and nothing is created.
+TEST(SymbolicLink, ADanglingOneReadsAsAMissingSpectrum) {
+  ScratchDir dir;
+  fs::create_symlink("gone.spec", dir / "spectra.tmp");
+  for (const char* tool : kAllTools) {
+    E2eCase c = refused(in_world(tool), kSpectrumMissing);
+    c.spectrum.reset();
+    expect_case(c, dir);
+  }
+  EXPECT_TRUE(fs::is_symlink(dir / "spectra.tmp"));
+  EXPECT_FALSE(dir.exists("gone.spec"));
 }
+
+// A file system that keeps no permission bits or owners refuses fchmod and
+// fchown (here a preloaded library does): keeping them is best effort, and
+// the rewrite goes through.
+TEST(Rewrite, ARefusedChmodDoesNotFailIt) {
+  ScratchDir dir;
+  dir.write("spectra.tmp", kSpectrum);
+  fs::permissions(dir / "spectra.tmp", fs::perms(0640));
+  E2eCase c = converting("quiset");
+  c.env["LD_PRELOAD"] = ZELPRA_REFUSE_CHMOD_LIB;
+  // Under AddressSanitizer its runtime is then not the first library loaded.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  c.env["ASAN_OPTIONS"] = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+  expect_case(c, dir);
+  EXPECT_NE(fs::status(dir / "spectra.tmp").permissions(), fs::perms(0640))
+      << "the preloaded library did not refuse fchmod";
+}
+
+// ---- Standard streams that fail ---------------------------------------------
+
+std::vector<E2eCase> failing_streams() {
+  std::vector<E2eCase> cases;
+  // A result that cannot be printed (a full disk behind a redirection) must
+  // not end as a success: it is the fatal output error.
+  Faults full;
+  full.stdout_path = "/dev/full";
+  for (const char* tool : {"belmor", "dosix", "atlune", "torvane"}) {
+    cases.push_back(ending_with(in_world(tool, std::string(tool) + "_full_stdout").with_faults(full),
+                                38, "error during write, unit 6, file stdout"));
+  }
+  // A read of standard input that fails (here: it is the working directory)
+  // is the fatal read error, not the end of the answers.
+  Faults directory;
+  directory.stdin_path = ".";
+  cases.push_back(ending_with(in_world("fendo", "fendo_stdin_a_directory").with_faults(directory),
+                              39, "error during read, unit 5, file stdin"));
+  // Standard input closed, empty, or ending before the last answer.
+  auto ending = [](const char* tool, const char* label, const char* text) {
+    E2eCase c = in_world(tool, label);
+    c.stdin_text = text;
+    return ending_with(c, 24, "end-of-file during read, unit 5, file stdin");
+  };
+  auto closed = [](const char* tool, const char* label) {
+    return ending_with(in_world(tool, label).stdin_closed(), 24,
+                       "end-of-file during read, unit 5, file stdin");
+  };
+  cases.push_back(closed("atlune", "atlune_closed"));
+  cases.push_back(ending("atlune", "atlune_empty", ""));
+  cases.push_back(ending("atlune", "atlune_blank_lines", "\n  \n\t\n"));
+  cases.push_back(ending("atlune", "atlune_after_material", "water\n"));
+  cases.push_back(ending("atlune", "atlune_after_detector", "water\nflat\n"));
+  cases.push_back(closed("torvane", "torvane_closed"));
+  cases.push_back(ending("torvane", "torvane_empty", ""));
+  cases.push_back(ending("torvane", "torvane_after_material", "water\n"));
+  cases.push_back(ending("torvane", "torvane_after_thickness", "water\n0.1\n"));
+  cases.push_back(closed("fendo", "fendo_closed"));
+  cases.push_back(ending("fendo", "fendo_empty", ""));
+  cases.push_back(ending("fendo", "fendo_blank_lines", "\n\n"));
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(StandardStreams, EndToEnd, ::testing::ValuesIn(failing_streams()),
+                         case_label<E2eCase>);
 
 // ---- Permissions, met as a plain user ---------------------------------------
 
@@ -190,106 +340,99 @@ class AsPlainUser : public ::testing::Test {
   void SetUp() override {
     user_ = plain_user();
     if (!user_.available) GTEST_SKIP() << user_.why_not;
+    write_data(dir_);
+    dir_.write("spectra.tmp", kSpectrum);
     // The plain user must reach the scratch tree and read the data.
-    for (const auto& e : fs::recursive_directory_iterator(w_.dir.path())) {
+    for (const auto& e : fs::recursive_directory_iterator(dir_.path())) {
       fs::permissions(e.path(), e.is_directory() ? fs::perms(0755) : fs::perms(0644));
     }
-    fs::permissions(w_.dir.path(), fs::perms(0755));
+    fs::permissions(dir_.path(), fs::perms(0755));
     // The scratch directory lies under TMPDIR, which that user may not enter.
-    if (run("belmor").status == kCouldNotStart) {
-      GTEST_SKIP() << "uid 65534 cannot enter " << w_.dir.path();
+    if (run_case(as_user("belmor"), dir_).result.status == kCouldNotStart) {
+      GTEST_SKIP() << "uid 65534 cannot enter " << dir_.path();
     }
   }
-  RunResult run(const std::string& tool) const {
-    Faults faults;
-    faults.uid = user_.uid;
-    faults.gid = user_.gid;
-    return run_tool_with_faults(tool, w_.dir.path(), w_.options(tool), faults);
+
+  // `tool` run as the plain user on what the directory holds.
+  E2eCase as_user(const std::string& tool) const {
+    E2eCase c(tool, tool, {}, answers(tool));
+    c.faults = user_.faults;
+    return c;
   }
 
-  World w_;
+  ScratchDir dir_;
   PlainUser user_;
 };
 
-// The working directory may not be written: the temporary file cannot be
-// created, although spectra.tmp itself may be written.
-TEST_F(AsPlainUser, NoTemporaryFileInAReadOnlyDirectory) {
-  fs::permissions(w_.dir / "spectra.tmp", fs::perms(0666));
-  fs::permissions(w_.dir.path(), fs::perms(0555));
+struct ReadOnlyCase {
+  const char* label;
+  fs::perms spectrum;   // of spectra.tmp
+  fs::perms directory;  // of the working directory
+};
+
+void PrintTo(const ReadOnlyCase& c, std::ostream* os) { *os << c.label; }
+
+class ReadOnly : public AsPlainUser, public ::testing::WithParamInterface<ReadOnlyCase> {};
+
+// The converters end with the permission error before anything is made,
+// and spectra.tmp stays as it was.
+TEST_P(ReadOnly, ConvertersEndWithThePermissionError) {
+  fs::permissions(dir_ / "spectra.tmp", GetParam().spectrum);
+  fs::permissions(dir_.path(), GetParam().directory);
   for (const char* tool : {"quiset", "brask", "fendo"}) {
-    const RunResult r = run(tool);
-    EXPECT_EQ(r.status, 9) << tool;
-    EXPECT_EQ(r.out, "") << tool;
-    EXPECT_EQ(r.err, severe(tool, 9, "permission to access file denied, unit 10, file spectra.tmp"));
-    EXPECT_EQ(w_.dir.read("spectra.tmp"), w_.spectrum) << tool;
+    expect_case(ending_with(as_user(tool), 9,
+                            "permission to access file denied, unit 10, file spectra.tmp"),
+                dir_);
   }
 }
 
-// spectra.tmp may be read but not written: refused before anything is made.
-TEST_F(AsPlainUser, ReadOnlySpectrumIsRefusedBeforeAnythingIsCreated) {
-  fs::permissions(w_.dir / "spectra.tmp", fs::perms(0444));
-  fs::permissions(w_.dir.path(), fs::perms(0777));
-  for (const char* tool : {"quiset", "brask", "fendo"}) {
-    const RunResult r = run(tool);
-    EXPECT_EQ(r.status, 9) << tool;
-    EXPECT_EQ(r.err, severe(tool, 9, "permission to access file denied, unit 10, file spectra.tmp"));
-    EXPECT_EQ(w_.dir.read("spectra.tmp"), w_.spectrum) << tool;
-    EXPECT_EQ(w_.leftovers(), std::vector<std::string>{}) << tool;
-  }
-}
+INSTANTIATE_TEST_SUITE_P(
+    PlainUser, ReadOnly,
+    ::testing::Values(
+        // The temporary file cannot be created, although spectra.tmp itself
+        // may be written.
+        ReadOnlyCase{"directory", fs::perms(0666), fs::perms(0555)},
+        // spectra.tmp may be read but not written.
+        ReadOnlyCase{"spectrum", fs::perms(0444), fs::perms(0777)}),
+    [](const ::testing::TestParamInfo<ReadOnlyCase>& p) { return std::string(p.param.label); });
 
 // An unreadable spectra.tmp does not open: the reader's own message.
 TEST_F(AsPlainUser, UnreadableSpectrumGivesTheReadersMessage) {
-  fs::permissions(w_.dir / "spectra.tmp", fs::perms(0000));
-  for (const char* tool : kAllTools) {
-    const RunResult r = run(tool);
-    EXPECT_EQ(r.status, 8) << tool;
-    EXPECT_EQ(r.out, kSpectrumMissing) << tool;
-    EXPECT_EQ(r.err, "") << tool;
-  }
-  fs::permissions(w_.dir / "spectra.tmp", fs::perms(0644));
-  EXPECT_EQ(w_.dir.read("spectra.tmp"), w_.spectrum);
+  fs::permissions(dir_ / "spectra.tmp", fs::perms(0000));
+  for (const char* tool : kAllTools) expect_case(refused(as_user(tool), kSpectrumMissing), dir_);
+  fs::permissions(dir_ / "spectra.tmp", fs::perms(0644));
+  EXPECT_EQ(dir_.read("spectra.tmp"), kSpectrum);
 }
 
 // ---- spectra.tmp that is not a spectrum file --------------------------------
 
-TEST(SpectrumFile, ADirectoryGivesTheReadersMessage) {
-  World w;
-  fs::remove(w.dir / "spectra.tmp");
-  fs::create_directory(w.dir / "spectra.tmp");
+std::vector<E2eCase> odd_spectrum_files() {
+  std::vector<E2eCase> cases;
   for (const char* tool : kAllTools) {
-    const RunResult r = run_tool(tool, w.dir.path(), w.options(tool));
-    EXPECT_EQ(r.status, 8) << tool;
-    EXPECT_EQ(r.out, kSpectrumMissing) << tool;
-    EXPECT_EQ(r.err, "") << tool;
-    EXPECT_TRUE(fs::is_directory(w.dir / "spectra.tmp")) << tool;
+    E2eCase directory = in_world(tool, std::string(tool) + "_directory").file("spectra.tmp/", "");
+    directory.spectrum.reset();
+    cases.push_back(refused(directory, kSpectrumMissing));
+
+    E2eCase empty = in_world(tool, std::string(tool) + "_empty");
+    empty.spectrum = "";
+    cases.push_back(
+        ending_with(empty, 24, "end-of-file during read, unit 10, file spectra.tmp"));
   }
+  return cases;
 }
+
+INSTANTIATE_TEST_SUITE_P(SpectrumFile, EndToEnd, ::testing::ValuesIn(odd_spectrum_files()),
+                         case_label<E2eCase>);
 
 // A spectra.tmp that is not a regular file (a named pipe nobody writes to)
 // must not block the tool for ever: it does not open, like a missing one.
 TEST(SpectrumFile, ANamedPipeDoesNotHang) {
-  World w;
-  fs::remove(w.dir / "spectra.tmp");
-  ASSERT_EQ(mkfifo((w.dir / "spectra.tmp").c_str(), 0644), 0);
+  ScratchDir dir;
+  ASSERT_EQ(mkfifo((dir / "spectra.tmp").c_str(), 0644), 0);
   for (const char* tool : {"belmor", "quiset"}) {
-    RunOptions o = w.options(tool);
-    o.timeout_seconds = 3;
-    const RunResult r = run_tool(tool, w.dir.path(), o);
-    EXPECT_EQ(r.status, 8) << tool;
-    EXPECT_EQ(r.out, kSpectrumMissing) << tool;
-  }
-}
-
-TEST(SpectrumFile, AnEmptyOneIsTheEndOfFileError) {
-  World w;
-  w.dir.write("spectra.tmp", "");
-  for (const char* tool : kAllTools) {
-    const RunResult r = run_tool(tool, w.dir.path(), w.options(tool));
-    EXPECT_EQ(r.status, 24) << tool;
-    EXPECT_EQ(r.out, "") << tool;
-    EXPECT_EQ(r.err, severe(tool, 24, "end-of-file during read, unit 10, file spectra.tmp"));
-    EXPECT_EQ(w.dir.read("spectra.tmp"), "") << tool;
+    E2eCase c = refused(in_world(tool), kSpectrumMissing).timeout(3);
+    c.spectrum.reset();
+    expect_case(c, dir);
   }
 }
 
@@ -304,36 +447,43 @@ std::string junk(std::size_t n, unsigned seed) {
   return s;
 }
 
+// Whichever fatal input error the run of `c` met on spectra.tmp: one line on
+// standard error naming the tool, the error number as the exit status,
+// nothing on standard output, spectra.tmp left alone.
+void expect_fatal_spectrum_error(const E2eCase& c) {
+  SCOPED_TRACE(c.label);
+  static const std::regex line(
+      "(\\w+): severe \\((\\d+)\\): "
+      "(end-of-file during read|input conversion error), unit 10, file spectra.tmp\n");
+  ScratchDir dir;
+  const E2eRun run = run_case(c, dir);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(run.result.err, m, line))
+      << run.result.err << " status " << run.result.status;
+  EXPECT_EQ(m[1].str(), c.tool);
+  EXPECT_EQ(run.result.status, std::stoi(m[2].str()));
+  EXPECT_EQ(run.result.out, "");
+  expect_left_behind(c, run);
+}
+
 TEST(SpectrumFile, BinaryJunkIsAFatalInputErrorNeverACrash) {
-  const std::regex line("(\\w+): severe \\((\\d+)\\): "
-                        "(end-of-file during read|input conversion error), unit 10, file spectra.tmp\n");
   for (unsigned seed : {1u, 2u, 3u}) {
-    World w;
-    const std::string bytes = junk(4096, seed);
-    w.dir.write("spectra.tmp", bytes);
     for (const char* tool : kAllTools) {
-      const RunResult r = run_tool(tool, w.dir.path(), w.options(tool));
-      std::smatch m;
-      ASSERT_TRUE(std::regex_match(r.err, m, line)) << tool << ": " << r.err << " status " << r.status;
-      EXPECT_EQ(m[1].str(), tool);
-      EXPECT_EQ(r.status, std::stoi(m[2].str())) << tool;
-      EXPECT_EQ(r.out, "") << tool;
-      EXPECT_EQ(w.dir.read("spectra.tmp"), bytes) << tool;
+      E2eCase c = in_world(tool, std::string(tool) + " seed " + std::to_string(seed));
+      c.spectrum = junk(4096, seed);
+      expect_fatal_spectrum_error(c);
     }
   }
 }
 
 // A header that reads, then binary junk where the bins should be.
 TEST(SpectrumFile, JunkAfterAValidHeaderIsAFatalInputError) {
-  World w;
   std::string text = spectrum_file(3);
   text = text.substr(0, text.find("   10.000")) + junk(512, 7);
-  w.dir.write("spectra.tmp", text);
   for (const char* tool : kAllTools) {
-    const RunResult r = run_tool(tool, w.dir.path(), w.options(tool));
-    EXPECT_TRUE(r.status == 24 || r.status == 64) << tool << " status " << r.status;
-    EXPECT_NE(r.err.find(": severe ("), std::string::npos) << tool << ": " << r.err;
-    EXPECT_EQ(w.dir.read("spectra.tmp"), text) << tool;
+    E2eCase c = in_world(tool);
+    c.spectrum = text;
+    expect_fatal_spectrum_error(c);
   }
 }
 
@@ -347,45 +497,37 @@ struct DataFileCase {
 
 void PrintTo(const DataFileCase& c, std::ostream* os) { *os << c.label; }
 
-class DataFile : public ::testing::TestWithParam<DataFileCase> {};
+class DataFile : public ::testing::TestWithParam<DataFileCase> {
+ protected:
+  bool in_database() const { return std::string(GetParam().relative).rfind("_database/", 0) == 0; }
+  std::string path() const { return dir_ / "data" + "/" + GetParam().relative; }
+
+  ScratchDir dir_;
+};
 
 // The message each tool prints when the file does not open.
-std::string open_failure(const World& w, const DataFileCase& c) {
-  const std::string rel = c.relative;
-  if (rel.rfind("_database/", 0) == 0) {
-    const std::string path = padded(w.data + "/" + rel, 80);
-    return " ERROR opening data file in input\\n\n " + path.substr(0, 79) + "\n " + path.substr(79) + "\n";
-  }
-  if (rel.rfind("_materials/", 0) == 0) {
-    return " ERROR: could not find material file " + padded("water", 40) + "\n";
-  }
-  return " ERROR: could not find detector file " + padded("flat", 40) + "\n";
-}
-
 TEST_P(DataFile, ADirectoryGivesTheOpenFailureMessage) {
-  const DataFileCase& c = GetParam();
-  World w;
-  const std::string path = w.data + "/" + c.relative;
-  fs::remove(path);
-  fs::create_directory(path);
-  const RunResult r = run_tool(c.tool, w.dir.path(), w.options(c.tool));
-  EXPECT_EQ(r.status, 8);
-  EXPECT_EQ(r.out, open_failure(w, c));
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(w.dir.read("spectra.tmp"), w.spectrum);
+  const DataFileCase& p = GetParam();
+  const std::string rel = p.relative;
+  std::string message;
+  if (in_database()) {
+    const std::string shown = padded(path(), 80);
+    message = " ERROR opening data file in input\\n\n " + shown.substr(0, 79) + "\n " +
+              shown.substr(79) + "\n";
+  } else if (rel.rfind("_materials/", 0) == 0) {
+    message = " ERROR: could not find material file " + padded("water", 40) + "\n";
+  } else {
+    message = " ERROR: could not find detector file " + padded("flat", 40) + "\n";
+  }
+  expect_case(refused(in_world(p.tool).file("data/" + rel + "/", ""), message), dir_);
 }
 
 TEST_P(DataFile, AnEmptyOneIsTheEndOfFileError) {
-  const DataFileCase& c = GetParam();
-  World w;
-  const std::string path = w.data + "/" + c.relative;
-  w.dir.write(std::string("data/") + c.relative, "");
-  const RunResult r = run_tool(c.tool, w.dir.path(), w.options(c.tool));
-  const int unit = std::string(c.relative).rfind("_database/", 0) == 0 ? 4 : 10;
-  EXPECT_EQ(r.status, 24);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, severe(c.tool, 24, "end-of-file during read, unit " + std::to_string(unit) +
-                                          ", file " + path));
+  const DataFileCase& p = GetParam();
+  const std::string unit = in_database() ? "4" : "10";
+  expect_case(ending_with(in_world(p.tool).file(std::string("data/") + p.relative, ""), 24,
+                          "end-of-file during read, unit " + unit + ", file " + path()),
+              dir_);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -399,48 +541,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DataFileCase{"torvane_material", "torvane", "_materials/water"},
                       DataFileCase{"atlune_detector", "atlune", "_detectors/flat"}),
     [](const ::testing::TestParamInfo<DataFileCase>& p) { return std::string(p.param.label); });
-
-// ---- Standard input closed, empty, or ending part way -----------------------
-
-struct StdinCase {
-  const char* label;
-  const char* tool;
-  bool closed;
-  const char* text;
-};
-
-void PrintTo(const StdinCase& c, std::ostream* os) { *os << c.label; }
-
-class StandardInput : public ::testing::TestWithParam<StdinCase> {};
-
-TEST_P(StandardInput, EndsWithTheEndOfFileErrorOnUnit5) {
-  const StdinCase& c = GetParam();
-  World w;
-  RunOptions o = w.options(c.tool);
-  o.close_stdin = c.closed;
-  o.stdin_text = c.text;
-  const RunResult r = run_tool(c.tool, w.dir.path(), o);
-  EXPECT_EQ(r.status, 24);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, severe(c.tool, 24, "end-of-file during read, unit 5, file stdin"));
-  EXPECT_EQ(w.dir.read("spectra.tmp"), w.spectrum);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Tools, StandardInput,
-    ::testing::Values(StdinCase{"atlune_closed", "atlune", true, ""},
-                      StdinCase{"atlune_empty", "atlune", false, ""},
-                      StdinCase{"atlune_blank_lines", "atlune", false, "\n  \n\t\n"},
-                      StdinCase{"atlune_after_material", "atlune", false, "water\n"},
-                      StdinCase{"atlune_after_detector", "atlune", false, "water\nflat\n"},
-                      StdinCase{"torvane_closed", "torvane", true, ""},
-                      StdinCase{"torvane_empty", "torvane", false, ""},
-                      StdinCase{"torvane_after_material", "torvane", false, "water\n"},
-                      StdinCase{"torvane_after_thickness", "torvane", false, "water\n0.1\n"},
-                      StdinCase{"fendo_closed", "fendo", true, ""},
-                      StdinCase{"fendo_empty", "fendo", false, ""},
-                      StdinCase{"fendo_blank_lines", "fendo", false, "\n\n"}),
-    [](const ::testing::TestParamInfo<StdinCase>& p) { return std::string(p.param.label); });
 
 }  // namespace
 }  // namespace zelpra::test

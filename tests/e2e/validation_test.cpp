@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -21,7 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "harness.h"
+#include "constants.h"
+#include "e2e_case.h"
+#include "element_data.h"
+#include "spectrum_text.h"
 
 namespace zelpra::test {
 namespace {
@@ -31,7 +33,6 @@ namespace fs = std::filesystem;
 const std::string kSource = ZELPRA_SOURCE_DIR;
 const std::string kExampleData = kSource + "/examples/data";
 const std::string kTestData = kSource + "/tests/data";
-constexpr double kLn2 = 0.6931472;
 constexpr double kEdgeMargin = 0.5;  // keV
 
 std::string slurp(const std::string& path) {
@@ -44,7 +45,7 @@ std::string slurp(const std::string& path) {
 
 // A scratch copy of the example data directory (short path, so that every
 // data path stays within its 80 characters), with room for one-element
-// materials, and a working directory for spectra.tmp.
+// materials; spectra.tmp goes beside it.
 class ScratchData {
  public:
   ScratchData() {
@@ -55,7 +56,6 @@ class ScratchData {
       }
     }
   }
-  std::string datadir() const { return dir_ / "data"; }
   void add_material(const std::string& name, const std::string& text) const {
     dir_.write("data/_materials/" + name, text);
   }
@@ -64,21 +64,17 @@ class ScratchData {
     float hvl = 0, trans = 0, x0 = 0;
   };
 
+  // The run of `c` beside the data, with what it must leave behind checked.
+  RunResult run(const E2eCase& c) const {
+    const E2eRun run = run_case(c, dir_);
+    expect_left_behind(c, run);
+    return run.result;
+  }
+
   // torvane with the estimate on a one-bin photon spectrum at e keV.
   Result torvane_one_bin(const std::string& material, double e, double phi = 1.0e6) const {
-    char line[64];
-    std::string spectrum = "# kaltrovin:  1   0.000  0    0.00\n";
-    std::snprintf(line, sizeof line, "#     1   1.0000    100.0000\n");
-    spectrum += line;
-    spectrum += "#    1   2  (unit flags)\n#  Energy      #/mAs-cm^2-keV\n";
-    std::snprintf(line, sizeof line, "  %7.3f     %13.4E\n", e, phi);
-    spectrum += line;
-    spectrum += "#  Attenuation History:\n#  0\n";
-    dir_.write("work/spectra.tmp", spectrum);
-    RunOptions options;
-    options.env["ZELPRA_DIR"] = datadir();
-    options.stdin_text = material + "\n0\n0\n";
-    RunResult run = run_tool("torvane", dir_ / "work", options);
+    const std::string spectrum = SpectrumText().header(1, 0.0, 0, 0.0).bins({{e, phi}}).str();
+    RunResult run = this->run({"one_bin", "torvane", spectrum, material + "\n0\n0\n"});
     Result r;
     EXPECT_EQ(run.status, 0) << material << " at " << e << " keV: " << run.out << run.err;
     EXPECT_EQ(run.err, "");
@@ -161,11 +157,12 @@ TEST_P(MaterialTotal, AgreesWithLibraryWithinOnePercent) {
 INSTANTIATE_TEST_SUITE_P(Shipped, MaterialTotal,
                          ::testing::Values("water", "aluminium", "copper", "lead"));
 
-const int kRowZ[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18,
-                     19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36,
-                     37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54,
-                     55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71, 72,
-                     73, 74, 75, 76, 77, 78, 79, 80, 81, 82, 83, 90, 92};
+// The atomic number of every element row, in row order.
+std::vector<int> row_atomic_numbers() {
+  std::vector<int> z;
+  for (int r = 1; r <= kElementRows; ++r) z.push_back(row_atomic_number(r));
+  return z;
+}
 
 class ElementTotal : public ::testing::TestWithParam<int> {};
 
@@ -185,7 +182,7 @@ TEST_P(ElementTotal, AgreesWithLibraryWithinThreePercent) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryRow, ElementTotal, ::testing::ValuesIn(kRowZ));
+INSTANTIATE_TEST_SUITE_P(EveryRow, ElementTotal, ::testing::ValuesIn(row_atomic_numbers()));
 
 // ---------------------------------------------------------------------------
 // Against NIST SRD 126: 2 % at the tabulated energies from 10 to 150 keV
@@ -265,7 +262,8 @@ TEST(ExposureValidation, MonoenergeticExposureAgreesWithNistDryAir) {
   Worst worst{"exposure vs NIST dry air"};
   for (const auto& r : rows) {
     auto res = data.torvane_one_bin("water", r.kev, phi);
-    double expected = r.kev * phi * 1.0 * 1.60219e-9 * r.muen / 0.087643;
+    double expected = r.kev * phi * 1.0 * kErgPerKeV6Digits * r.muen /
+                      kTorvaneErgPerGramPerMilliroentgen;
     double d = res.x0 / expected - 1.0;
     worst.add(d, r.kev);
     EXPECT_LT(std::fabs(d), 0.02) << r.kev << " keV: " << res.x0 << " mR/mAs, NIST " << expected;
@@ -283,13 +281,9 @@ class ExampleSpectrum : public ::testing::TestWithParam<const char*> {};
 TEST_P(ExampleSpectrum, EveryMaterialAndDetectorRuns) {
   const std::string material = GetParam();
   ScratchData data;
-  ScratchDir work;
-  work.write("spectra.tmp", slurp(kSource + "/examples/spectra/w_80kvp_2.5mmal"));
-  RunOptions options;
-  options.env["ZELPRA_DIR"] = data.datadir();
+  const std::string spectrum = slurp(kSource + "/examples/spectra/w_80kvp_2.5mmal");
   for (const char* detector : {"ideal", "csi_600um", "gd2o2s_70mg"}) {
-    options.stdin_text = material + "\n" + detector + "\n0\n";
-    RunResult run = run_tool("atlune", work.path(), options);
+    RunResult run = data.run({detector, "atlune", spectrum, material + "\n" + detector + "\n0\n"});
     EXPECT_EQ(run.status, 0) << detector << ": " << run.out << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.find("WARNING"), std::string::npos) << run.out;
@@ -298,8 +292,7 @@ TEST_P(ExampleSpectrum, EveryMaterialAndDetectorRuns) {
     EXPECT_TRUE(in >> mu) << run.out;
     EXPECT_TRUE(std::isfinite(mu) && mu > 0) << detector << ": " << run.out;
   }
-  options.stdin_text = material + "\n0\n0\n";
-  RunResult run = run_tool("torvane", work.path(), options);
+  RunResult run = data.run({"hvl", "torvane", spectrum, material + "\n0\n0\n"});
   EXPECT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(run.out.find("WARNING"), std::string::npos) << run.out;
   double hvl = 0, trans = 0, x0 = 0;

@@ -16,9 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The atomic number of element row r (1..85).
-int32_t row_z(int r) { return r == 84 ? 90 : r == 85 ? 92 : r; }
-
 // The float nearest to v written with `sig` significant digits.
 float sig_digits(double v, int sig) {
   char buf[64];
@@ -155,7 +152,7 @@ DbFixture::DbFixture() {
   ElementData& d = data;
   for (int r = 1; r <= kElementRows; ++r) {
     const int i = r - 1;
-    const int32_t z = row_z(r);
+    const int32_t z = row_atomic_number(r);
     std::string name = "ELEMENT " + std::to_string(z);
     d.names[i] = name + std::string(16 - name.size(), ' ');
     d.wghts[i] = decimals(2.0 * z + 0.5, 1);

@@ -4,20 +4,26 @@
 
 namespace zelpra::test {
 
+Faults as_plain_user() {
+  Faults faults;
+  if (geteuid() == 0) {
+    faults.uid = 65534;
+    faults.gid = 65534;
+  }
+  return faults;
+}
+
 PlainUser plain_user() {
   PlainUser user;
-  if (geteuid() != 0) {
+  user.faults = as_plain_user();
+  if (!user.faults.uid) {
     user.available = true;  // permissions already hold for this user
     return user;
   }
-  user.uid = 65534;
-  user.gid = 65534;
   // The program must be reachable and executable for that user.
-  Faults as_user;
-  as_user.uid = user.uid;
-  as_user.gid = user.gid;
-  const RunResult r = run_tool_with_faults("belmor", "/", {}, as_user);
-  if (r.status == kCouldNotStart) {
+  RunOptions options;
+  options.faults = user.faults;
+  if (run_tool("belmor", "/", options).status == kCouldNotStart) {
     user.why_not = "cannot run the programs as uid 65534 (the build directory is not open to it)";
     return user;
   }

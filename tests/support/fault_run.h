@@ -1,30 +1,22 @@
-// Running a program of the package under an injected fault (harness.h,
-// Faults), and the plain user that permission tests run as.
+// The plain user that permission tests run the programs as.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <sys/types.h>
 
 #include "harness.h"
 
 namespace zelpra::test {
 
-// run_tool (harness.h) with `faults` applied in the child before the
-// program starts.
-inline RunResult run_tool_with_faults(const std::string& tool, const std::string& workdir,
-                                      RunOptions options, const Faults& faults) {
-  options.faults = faults;
-  return run_tool(tool, workdir, options);
-}
+// The faults that make a run a plain user's: when running as the superuser,
+// the unprivileged "nobody" (user and group 65534); otherwise none, since
+// permissions already hold for the current user.
+Faults as_plain_user();
 
-// The user a test can run as to meet permissions: when running as the
-// superuser, the unprivileged "nobody" (65534); otherwise the current user.
+// Whether the programs can be run as that user at all.
 struct PlainUser {
   bool available = false;
   std::string why_not;  // when not available
-  std::optional<uid_t> uid;
-  std::optional<gid_t> gid;
+  Faults faults;        // as_plain_user()
 };
 PlainUser plain_user();
 

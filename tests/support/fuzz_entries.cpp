@@ -1,8 +1,10 @@
 #include "fuzz_entries.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -10,18 +12,27 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
 
+#include "../../atlune/atlune.h"
+#include "../../dosix/dosix.h"
+#include "../../torvane/torvane.h"
+#include "../../unittools/belmor.h"
+#include "../../unittools/brask.h"
+#include "../../unittools/fendo.h"
+#include "../../unittools/quiset.h"
 #include "../../unittools/spectrum_writer.h"
 #include "cross_sections.h"
 #include "database.h"
 #include "db_fixture.h"
 #include "detector.h"
 #include "element_data.h"
+#include "in_process.h"
 #include "interp.h"
 #include "material.h"
 #include "report.h"
@@ -53,12 +64,13 @@ void spill(const std::string& path, std::string_view content) {
   if (!f) throw std::runtime_error("cannot write " + path);
 }
 
-// Sets ZELPRA_DIR for one call and puts the old value back.
+// Sets ZELPRA_DIR for one call (or unsets it, given no directory) and puts
+// the old value back.
 class ScopedDataDir {
  public:
-  explicit ScopedDataDir(const std::string& dir) {
+  explicit ScopedDataDir(const std::optional<std::string>& dir) {
     if (const char* old = std::getenv("ZELPRA_DIR")) saved_ = old;
-    setenv("ZELPRA_DIR", dir.c_str(), 1);
+    if (dir) setenv("ZELPRA_DIR", dir->c_str(), 1); else unsetenv("ZELPRA_DIR");
   }
   ~ScopedDataDir() {
     if (saved_) setenv("ZELPRA_DIR", saved_->c_str(), 1); else unsetenv("ZELPRA_DIR");
@@ -117,15 +129,31 @@ class ScopedStdin {
   LineSource source_;
 };
 
-// A scratch directory holding a valid data directory (the synthetic database
-// of db_fixture, empty _materials and _detectors) and a working directory,
-// made once per process and removed at its end.  The element-data block as
-// the valid database fills it is kept, to be put back before every input.
+// The element-data block as a valid database fills it.
+ElementData read_valid_database(const std::string& datadir) {
+  ScopedDataDir env(datadir);
+  ScopedOut quiet;
+  try {
+    READ_DATABASE();
+  } catch (const RunEnd& end) {
+    throw std::runtime_error("the database in " + datadir + " does not read: " + end.out +
+                             end.stderr_line("fuzz"));
+  }
+  return ELEMENT_DATA;
+}
+
+// A scratch directory holding two valid data directories, the synthetic
+// database of db_fixture with empty _materials and _detectors, and a copy of
+// the shipped example data, and a working directory, made once per process
+// and removed at its end.  The element-data block as the fixture fills it is
+// kept, to be put back before every input.
 struct World {
   std::string base;
-  std::string datadir;
+  std::string datadir;     // the fixture
+  std::string exampledir;  // the example data
   std::string workdir;
-  std::map<std::string, std::string> db_text;
+  std::map<std::string, std::string> db_text;          // the fixture's database files
+  std::map<std::string, std::string> example_db_text;  // the example data's
   ElementData element_data;
 
   World() {
@@ -145,15 +173,15 @@ struct World {
     fs::create_directories(datadir + "/_detectors");
     fs::create_directories(workdir);
 
-    ScopedDataDir env(datadir);
-    ScopedOut quiet;
-    try {
-      READ_DATABASE();
-    } catch (const RunEnd& end) {
-      throw std::runtime_error("the fixture database does not read: " + end.out +
-                               end.stderr_line("fuzz"));
+    exampledir = base + "/example";
+    fs::copy(std::string(ZELPRA_SOURCE_DIR) + "/examples/data", exampledir,
+             fs::copy_options::recursive);
+    for (const std::string& name : test::DbFixture::file_names()) {
+      example_db_text[name] = slurp(exampledir + "/_database/" + name);
     }
-    element_data = ELEMENT_DATA;
+
+    (void)read_valid_database(exampledir);
+    element_data = read_valid_database(datadir);
   }
   ~World() {
     std::error_code ec;
@@ -693,25 +721,107 @@ void run_detector(std::string_view input) {
 
 // ---- The interaction database ----------------------------------------------
 //
-// The first byte picks one of the 17 files, the rest is its content; the
-// other 16 are the valid fixture's.  After a normal read, mu is asked for a
-// few elements and energies on the tables just read.
+// Byte 0 picks the valid database the input starts from: the fixture (bit 0
+// clear) or the shipped example data (bit 0 set).  The rest is a list of
+// edits split at NUL bytes, applied in order, each a file byte, a line number
+// in two bytes and a text:
+//   - file byte: bits 0-5 pick one of the 17 files (modulo 17); bit 7
+//     removes the file (the rest of the edit is not needed); bit 6 cuts the
+//     file after the text;
+//   - line number: most significant byte first, modulo one more than the
+//     file's line count;
+//   - text: takes the place of as many of the file's lines from that line
+//     on as it holds (with bit 6, of all of them).
+// So a few bytes malform a line deep in a long file, and several files at
+// once.  After a normal read, mu is asked for a few elements and energies
+// on the tables just read.
+
+// The lines of `text`, each with its line end (the last may have none).
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t nl = text.find('\n', at);
+    std::size_t next = nl == std::string::npos ? text.size() : nl + 1;
+    lines.push_back(text.substr(at, next - at));
+    at = next;
+  }
+  return lines;
+}
+
+std::string edited(const std::string& text, std::size_t line_number, std::string_view replacement,
+                   bool cut) {
+  const std::vector<std::string> lines = lines_of(text);
+  const std::size_t first = line_number % (lines.size() + 1);
+  std::size_t replaced =
+      static_cast<std::size_t>(std::count(replacement.begin(), replacement.end(), '\n'));
+  if (!replacement.empty() && replacement.back() != '\n') ++replaced;
+  std::string out;
+  for (std::size_t i = 0; i < first; ++i) out += lines[i];
+  out += replacement;
+  if (!cut) {
+    for (std::size_t i = first + replaced; i < lines.size(); ++i) out += lines[i];
+  }
+  return out;
+}
+
+std::vector<std::string_view> split_at_nuls(std::string_view input) {
+  std::vector<std::string_view> parts;
+  while (true) {
+    std::size_t nul = input.find('\0');
+    parts.push_back(input.substr(0, nul));
+    if (nul == std::string_view::npos) break;
+    input.remove_prefix(nul + 1);
+  }
+  return parts;
+}
 
 void run_database(std::string_view input) {
   if (input.empty()) return;
   World& w = world();
+  const bool example = (static_cast<unsigned char>(input[0]) & 1) != 0;
+  const std::string& dir = example ? w.exampledir : w.datadir;
+  const std::map<std::string, std::string>& valid = example ? w.example_db_text : w.db_text;
   const auto& names = database_file_names();
-  const std::string& name = names[static_cast<unsigned char>(input[0]) % names.size()];
-  const std::string path = w.datadir + "/_database/" + name;
+
+  // Every file as the edits leave it; std::nullopt for a removed one.
+  std::map<std::string, std::optional<std::string>> files;
+  if (input.size() > 1) {
+    for (std::string_view edit : split_at_nuls(input.substr(1))) {
+      if (edit.empty()) continue;
+      const unsigned char f = static_cast<unsigned char>(edit[0]);
+      const std::string& name = names[(f & 0x3f) % names.size()];
+      auto it = files.try_emplace(name, valid.at(name)).first;
+      if (f & 0x80) {
+        it->second = std::nullopt;
+        continue;
+      }
+      if (edit.size() < 3) continue;
+      const std::size_t line =
+          static_cast<unsigned char>(edit[1]) * 256u + static_cast<unsigned char>(edit[2]);
+      it->second = edited(it->second.value_or(""), line, edit.substr(3), (f & 0x40) != 0);
+    }
+  }
 
   struct Restore {
-    const std::string& path;
-    const std::string& text;
-    ~Restore() { spill(path, text); }
-  } restore{path, w.db_text.at(name)};
-  spill(path, input.substr(1));
+    const std::string& dir;
+    const std::map<std::string, std::string>& valid;
+    const std::map<std::string, std::optional<std::string>>& files;
+    ~Restore() {
+      for (const auto& [name, text] : files) spill(dir + "/_database/" + name, valid.at(name));
+    }
+  } restore{dir, valid, files};
+  for (const auto& [name, text] : files) {
+    const std::string path = dir + "/_database/" + name;
+    if (text) {
+      spill(path, *text);
+    } else {
+      std::error_code ec;
+      fs::remove(path, ec);
+    }
+  }
 
-  ScopedDataDir env(w.datadir);
+  ScopedDataDir env(dir);
   READ_DATABASE();
   for (int32_t z : {1, 6, 8, 11, 13, 29, 53, 74, 82, 83, 90, 92}) {
     for (float e : kProbeEnergies) {
@@ -726,6 +836,281 @@ void run_database(std::string_view input) {
   }
 }
 
+// ---- Whole runs of the tools -----------------------------------------------
+//
+// A tool's main routine runs through run_tool, as its program runs it, with
+// standard output and standard error captured.  The input is one byte of
+// settings, then the parts of the run split at NUL bytes:
+//   spectra.tmp \0 answers on standard input \0 material file \0 detector file
+// The material and detector files are written as _materials/m and
+// _detectors/d of the data directory, so that the answers m and d find them
+// (the example data has files of its own besides).  A part that the input
+// leaves out is no file: the settings byte alone is a run without
+// spectra.tmp.  Answers that could name a file outside the scratch
+// directory ("..") are passed over, as for the material target.
+//
+// The settings byte: bit 0 picks the data directory, the fixture (0) or the
+// copy of the example data (1); bits 1-3 the condition the run meets.
+enum class Condition {
+  kPlain,              // values 0 to 2
+  kTemporaryTaken,     // 3: a directory stands at the writer's temporary name
+  kLinkedSpectrum,     // 4: spectra.tmp is a symbolic link to linked/spectrum
+  kNoDataDir,          // 5: ZELPRA_DIR is not set
+  kFileSizeLimit,      // 6: no file may grow longer than the input
+  kTemporariesTaken,   // 7: directories stand at both of its temporary names
+};
+
+Condition condition_of(unsigned char settings) {
+  switch ((settings >> 1) & 7) {
+    case 3: return Condition::kTemporaryTaken;
+    case 4: return Condition::kLinkedSpectrum;
+    case 5: return Condition::kNoDataDir;
+    case 6: return Condition::kFileSizeLimit;
+    case 7: return Condition::kTemporariesTaken;
+    default: return Condition::kPlain;
+  }
+}
+
+struct ToolInfo {
+  Target target;
+  const char* name;
+  void (*routine)();
+  bool rewrites_spectrum;  // quiset, brask, fendo
+  bool reads_stdin;
+  bool reads_database;     // and a material file; atlune a detector file too
+  bool reads_detector;
+};
+
+const ToolInfo kTools[] = {
+    {Target::kAtlune, "atlune", EFF_ATTEN, false, true, true, true},
+    {Target::kTorvane, "torvane", TORVANE, false, true, true, false},
+    {Target::kDosix, "dosix", EXPOSURE, false, false, false, false},
+    {Target::kQuiset, "quiset", TO_ENERGY, true, false, false, false},
+    {Target::kBrask, "brask", TO_PER_SR, true, false, false, false},
+    {Target::kFendo, "fendo", RESCALE_DISTANCE, true, true, false, false},
+    {Target::kBelmor, "belmor", INTEGRATE, false, false, false, false},
+};
+
+const ToolInfo* tool_info(Target target) {
+  for (const ToolInfo& t : kTools) {
+    if (t.target == target) return &t;
+  }
+  return nullptr;
+}
+
+// run_tool takes a plain function: the routine under test, and the RunEnd by
+// which it ended the run, pass through these.
+void (*g_routine)() = nullptr;
+std::optional<RunEnd> g_end;
+
+void routine_keeping_its_end() {
+  try {
+    g_routine();
+  } catch (const RunEnd& end) {
+    g_end = end;
+    throw;
+  }
+}
+
+// What run_tool writes to standard error goes here for one call.
+class ScopedStderr final : public OutputSink {
+ public:
+  ScopedStderr() { set_error_sink(this); }
+  ~ScopedStderr() { set_error_sink(nullptr); }
+  ScopedStderr(const ScopedStderr&) = delete;
+  ScopedStderr& operator=(const ScopedStderr&) = delete;
+  void write(std::string_view text) override { text_ += text; }
+  bool flush() override { return true; }
+  std::string text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// Files may not grow beyond `limit` bytes for one call.  SIGXFSZ keeps its
+// disposition: the writer must not end the run by it.
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(rlim_t limit) {
+    struct rlimit lower {};
+    if (::getrlimit(RLIMIT_FSIZE, &old_) != 0) throw std::runtime_error("cannot read RLIMIT_FSIZE");
+    lower = old_;
+    lower.rlim_cur = std::min(limit, old_.rlim_max);
+    if (::setrlimit(RLIMIT_FSIZE, &lower) != 0) throw std::runtime_error("cannot set RLIMIT_FSIZE");
+  }
+  ~ScopedFileSizeLimit() {
+    if (::setrlimit(RLIMIT_FSIZE, &old_) != 0) std::abort();
+  }
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+ private:
+  struct rlimit old_ {};
+};
+
+// The names the spectrum writer writes its temporary file under: the one it
+// uses while it holds the lock on spectra.tmp, and its own process's.
+std::vector<std::string> writer_temporary_names() {
+  const std::string name = kSpectrumFileName;
+  return {name + ".new", name + "." + std::to_string(static_cast<long>(::getpid())) + ".new"};
+}
+
+// Each entry of the working directory and of the directories in it: a
+// file's content, a link's target and content, or a mark for a directory.
+std::map<std::string, std::string> work_snapshot() {
+  std::map<std::string, std::string> entries;
+  const fs::path workdir = world().workdir;
+  for (const auto& entry : fs::recursive_directory_iterator(workdir)) {
+    const std::string path = entry.path().string();
+    std::string& what = entries[entry.path().lexically_relative(workdir).string()];
+    if (entry.is_symlink()) {
+      what = "link to " + fs::read_symlink(entry.path()).string() + ": ";
+      if (fs::is_regular_file(entry.path())) what += slurp(path);
+    } else if (entry.is_directory()) {
+      what = "a directory";
+    } else {
+      what = slurp(path);
+    }
+  }
+  return entries;
+}
+
+void empty_workdir() {
+  for (const auto& entry : fs::directory_iterator(world().workdir)) fs::remove_all(entry.path());
+}
+
+// Writes `text` at `path`, or removes what is there when there is no text.
+void place(const std::string& path, const std::optional<std::string_view>& text) {
+  if (text) {
+    spill(path, *text);
+  } else {
+    std::error_code ec;
+    fs::remove(path, ec);
+  }
+}
+
+void run_whole_tool(const ToolInfo& tool, std::string_view input) {
+  World& w = world();
+  const unsigned char settings = input.empty() ? 0 : static_cast<unsigned char>(input[0]);
+  const Condition condition = condition_of(settings);
+  std::vector<std::string_view> parts;
+  if (input.size() > 1) parts = split_at_nuls(input.substr(1));
+  auto part = [&](std::size_t i) -> std::optional<std::string_view> {
+    if (i < parts.size()) return parts[i];
+    return std::nullopt;
+  };
+  if (tool.reads_database && part(1).value_or("").find("..") != std::string_view::npos) return;
+
+  // The data directory, with the material and detector files of the input.
+  const std::string& datadir = (settings & 1) ? w.exampledir : w.datadir;
+  place(datadir + "/_materials/m", part(2));
+  place(datadir + "/_detectors/d", part(3));
+
+  // The working directory: spectra.tmp, and what the condition adds.
+  empty_workdir();
+  ScopedCwd cwd(w.workdir);
+  if (const auto spectrum = part(0)) {
+    if (condition == Condition::kLinkedSpectrum) {
+      fs::create_directory("linked");
+      spill("linked/spectrum", *spectrum);
+      fs::create_symlink("linked/spectrum", kSpectrumFileName);
+    } else {
+      spill(kSpectrumFileName, *spectrum);
+    }
+  }
+  if (condition == Condition::kTemporaryTaken || condition == Condition::kTemporariesTaken) {
+    const std::vector<std::string> names = writer_temporary_names();
+    for (std::size_t i = 0; i < (condition == Condition::kTemporaryTaken ? 1 : names.size()); ++i) {
+      fs::create_directory(names[i]);
+      spill(names[i] + "/keep", "");
+    }
+  }
+  const std::map<std::string, std::string> before = work_snapshot();
+
+  // The run.
+  std::vector<UnitRule> units = {{kUnitData, kSpectrumFileName, false}};
+  if (tool.reads_stdin) units.push_back({kUnitStdin, "stdin", false});
+  if (tool.reads_database) {
+    units.push_back({kUnitDatabase, datadir + "/_database/", true});
+    units.push_back({kUnitData, datadir + "/_materials/", true});
+  }
+  if (tool.reads_detector) units.push_back({kUnitData, datadir + "/_detectors/", true});
+
+  int status = -1;
+  std::string err;
+  g_routine = tool.routine;
+  g_end.reset();
+  const test::InProcessRun run = test::run_in_process(
+      [&] {
+        ScopedDataDir env(condition == Condition::kNoDataDir ? std::nullopt
+                                                             : std::optional<std::string>(datadir));
+        ScopedStderr captured;
+        // The length of the input: a spectrum rewritten longer than it was
+        // read fails part way, and libFuzzer can still write the input of a
+        // crash inside the limit whole.
+        std::optional<ScopedFileSizeLimit> limit;
+        if (condition == Condition::kFileSizeLimit) limit.emplace(input.size());
+        status = run_tool(tool.name, routine_keeping_its_end);
+        err = captured.text();
+      },
+      std::string(part(1).value_or("")));
+
+  // One of the three ends, reported as run_tool reports it.
+  if (g_end) {
+    const std::string verdict = judge_end(*g_end, units);
+    if (!verdict.empty()) broken(verdict);
+    if (status != g_end->status) {
+      broken("run_tool returned " + std::to_string(status) + " for a run that ended with " +
+             std::to_string(g_end->status));
+    }
+    if (err != g_end->stderr_line(tool.name)) broken("standard error holds " + show(err));
+  } else if (status != 0 || !err.empty()) {
+    broken("a normal end with status " + std::to_string(status) + " and standard error " +
+           show(err));
+  }
+  if (!whole_lines(run.out)) broken("printed output that is not whole lines: " + show(run.out));
+  // A normal end prints a result, or for a converter nothing at all.
+  if (status == 0 && tool.rewrites_spectrum != run.out.empty()) {
+    broken("a normal end that prints " + show(run.out));
+  }
+
+  // Only a converter's normal end changes the working directory: it rewrites
+  // spectra.tmp, which must read back, and leaves nothing else behind.
+  const std::map<std::string, std::string> after = work_snapshot();
+  if (tool.rewrites_spectrum && status == 0) {
+    std::vector<std::string> names_before, names_after;
+    for (const auto& e : before) names_before.push_back(e.first);
+    for (const auto& e : after) names_after.push_back(e.first);
+    if (names_after != names_before) {
+      broken("the converter left the working directory with other entries");
+    }
+    if (condition == Condition::kLinkedSpectrum && !fs::is_symlink(kSpectrumFileName)) {
+      broken("the rewrite replaced the symbolic link spectra.tmp instead of the file it names");
+    }
+    std::istringstream written(slurp(kSpectrumFileName));
+    LineSource source(written, kUnitData, kSpectrumFileName);
+    UnitFlags iu{};
+    try {
+      read_spectrum_records(source, iu);
+    } catch (const RunEnd& end) {
+      broken("the rewritten spectra.tmp does not read back: " + end.out +
+             end.stderr_line("reader"));
+    }
+  } else if (after != before) {
+    std::string what;
+    for (const auto& [name, content] : after) {
+      auto it = before.find(name);
+      if (it == before.end()) what += " " + name + " was created;";
+      else if (it->second != content) what += " " + name + " changed;";
+    }
+    for (const auto& [name, content] : before) {
+      if (after.find(name) == after.end()) what += " " + name + " was removed;";
+    }
+    broken("a run that ended with status " + std::to_string(status) +
+           " changed the working directory:" + what);
+  }
+}
+
 }  // namespace
 
 const std::vector<TargetInfo>& targets() {
@@ -733,6 +1118,10 @@ const std::vector<TargetInfo>& targets() {
       {Target::kListInput, "list_input"}, {Target::kFixedField, "fixed_field"},
       {Target::kSpectrum, "spectrum"},    {Target::kMaterial, "material"},
       {Target::kDetector, "detector"},    {Target::kDatabase, "database"},
+      {Target::kAtlune, "atlune"},        {Target::kTorvane, "torvane"},
+      {Target::kDosix, "dosix"},          {Target::kQuiset, "quiset"},
+      {Target::kBrask, "brask"},          {Target::kFendo, "fendo"},
+      {Target::kBelmor, "belmor"},
   };
   return list;
 }
@@ -773,7 +1162,11 @@ std::string run_one(Target target, const uint8_t* data, std::size_t size) {
     case Target::kDetector:
       units = {{kUnitStdin, "stdin", false}, {kUnitData, w.datadir + "/_detectors/", true}};
       break;
-    case Target::kDatabase: units = {{kUnitDatabase, w.datadir + "/_database/", true}}; break;
+    case Target::kDatabase:
+      units = {{kUnitDatabase, w.datadir + "/_database/", true},
+               {kUnitDatabase, w.exampledir + "/_database/", true}};
+      break;
+    default: break;  // a tool's run is judged whole (run_whole_tool)
   }
 
   std::string verdict;
@@ -787,6 +1180,7 @@ std::string run_one(Target target, const uint8_t* data, std::size_t size) {
         case Target::kMaterial: run_material(input); break;
         case Target::kDetector: run_detector(input); break;
         case Target::kDatabase: run_database(input); break;
+        default: run_whole_tool(*tool_info(target), input); break;
       }
     } catch (const RunEnd& end) {
       verdict = judge_end(end, units);

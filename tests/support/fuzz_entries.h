@@ -1,8 +1,9 @@
-// One input through one of the readers, in-process: the entry functions that
-// the libFuzzer targets (tests/fuzz) call for every input they make, and that
-// the unit test fuzz_regressions_test replays on every kept input.
+// One input through one of the readers, or through the whole run of a tool,
+// in-process: the entry functions that the libFuzzer targets (tests/fuzz)
+// call for every input they make, and that the unit test
+// fuzz_regressions_test replays on every kept input.
 //
-// Every run of a reader must end in one of three ways: a normal return, a
+// Every run must end in one of three ways: a normal return, a
 // refusal (a RunEnd with exit status 8 and its lines for standard output), or
 // the fatal input/output error (a RunEnd whose status is its error number).
 // Anything else is a failure: another kind of RunEnd, an exception of any
@@ -25,7 +26,18 @@ enum class Target {
   kSpectrum,    // spectra.tmp records, the report block and a write/read cycle
   kMaterial,    // the material name on standard input and the material file
   kDetector,    // the detector name on standard input and the detector file
-  kDatabase,    // one of the 17 database files in an otherwise valid database
+  kDatabase,    // edits of the 17 files of a valid database
+  // The whole run of each tool (its main routine through run_tool): every
+  // outcome must be one of the three ends as the program reports it, and a
+  // run leaves the working directory as it was, but for a converter's
+  // rewrite of spectra.tmp after a normal end.
+  kAtlune,
+  kTorvane,
+  kDosix,
+  kQuiset,
+  kBrask,
+  kFendo,
+  kBelmor,
 };
 
 struct TargetInfo {
@@ -42,8 +54,8 @@ bool target_by_name(std::string_view name, Target& target);
 // three accepted ends, else a description of what went wrong.
 std::string run_one(Target target, const uint8_t* data, std::size_t size);
 
-// For the database target: the 17 file names in reading order; the first
-// byte of an input picks one (modulo 17), the rest is its content.
+// For the database target: the 17 file names in reading order; the file
+// byte of an edit picks one (modulo 17; see fuzz_entries.cpp).
 const std::vector<std::string>& database_file_names();
 
 // The generated text of a database file of the valid fixture.

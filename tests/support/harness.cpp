@@ -10,10 +10,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -91,7 +93,85 @@ int temp_fd(const std::string& content) {
   return fd;
 }
 
+// In the child: the faults, the working directory and the standard streams.
+// Returns false when the child cannot be set up as asked.
+bool set_up_child(const std::string& workdir, const RunOptions& options, int in_fd, int out_fd,
+                  int err_fd) {
+  const Faults& faults = options.faults;
+  // Dropping privileges leaves no supplementary group of the superuser behind.
+  if ((faults.uid || faults.gid) && setgroups(0, nullptr) != 0) return false;
+  if (faults.gid && setgid(*faults.gid) != 0) return false;
+  if (faults.uid && setuid(*faults.uid) != 0) return false;
+  if (chdir(workdir.c_str()) != 0) return false;
+  if (faults.file_size_limit) {
+    signal(SIGXFSZ, SIG_DFL);
+    struct rlimit limit {};
+    limit.rlim_cur = static_cast<rlim_t>(*faults.file_size_limit);
+    limit.rlim_max = static_cast<rlim_t>(*faults.file_size_limit);
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+  }
+  if (faults.stdin_path) {
+    int fd = open(faults.stdin_path->c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    dup2(fd, 0);
+  } else if (in_fd >= 0) {
+    dup2(in_fd, 0);
+  } else {
+    close(0);
+  }
+  if (faults.stdout_path) {
+    int fd = open(faults.stdout_path->c_str(), O_WRONLY);
+    if (fd < 0) return false;
+    dup2(fd, 1);
+  } else {
+    dup2(out_fd, 1);
+  }
+  dup2(err_fd, 2);
+  return true;
+}
+
 }  // namespace
+
+RunResult run_in_child(const std::string& workdir, const RunOptions& options,
+                       const std::function<int()>& body) {
+  int in_fd = options.close_stdin ? -1 : temp_fd(options.stdin_text);
+  int out_fd = temp_fd("");
+  int err_fd = temp_fd("");
+
+  // Nothing this process has buffered may be written a second time by the child.
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    if (!set_up_child(workdir, options, in_fd, out_fd, err_fd)) _exit(kCouldNotStart);
+    _exit(body());
+  }
+  int wstatus = 0;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeout_seconds);
+  for (;;) {
+    pid_t r = waitpid(pid, &wstatus, WNOHANG);
+    if (r == pid) break;
+    if (r < 0 && errno != EINTR) throw std::runtime_error("waitpid failed");
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &wstatus, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  RunResult result;
+  if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
+  else if (WIFSIGNALED(wstatus)) result.status = 128 + WTERMSIG(wstatus);
+  if (in_fd >= 0 && !options.faults.stdin_path) result.stdin_offset = lseek(in_fd, 0, SEEK_CUR);
+  result.out = slurp_fd(out_fd);
+  result.err = slurp_fd(err_fd);
+  if (in_fd >= 0) close(in_fd);
+  close(out_fd);
+  close(err_fd);
+  return result;
+}
 
 RunResult run_tool(const std::string& tool, const std::string& workdir, const RunOptions& options) {
   // The child's environment: ours, without ZELPRA_DIR, with the changes asked for.
@@ -113,69 +193,11 @@ RunResult run_tool(const std::string& tool, const std::string& workdir, const Ru
   envp.push_back(nullptr);
 
   std::string path = tool_path(tool);
-  int in_fd = options.close_stdin ? -1 : temp_fd(options.stdin_text);
-  int out_fd = temp_fd("");
-  int err_fd = temp_fd("");
-
-  pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    const Faults& faults = options.faults;
-    if (faults.gid) {
-      if (setgroups(0, nullptr) != 0 || setgid(*faults.gid) != 0) _exit(kCouldNotStart);
-    }
-    if (faults.uid && setuid(*faults.uid) != 0) _exit(kCouldNotStart);
-    if (chdir(workdir.c_str()) != 0) _exit(kCouldNotStart);
-    if (faults.file_size_limit) {
-      signal(SIGXFSZ, SIG_IGN);  // an ignored signal stays ignored across exec
-      struct rlimit limit {};
-      limit.rlim_cur = static_cast<rlim_t>(*faults.file_size_limit);
-      limit.rlim_max = static_cast<rlim_t>(*faults.file_size_limit);
-      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(kCouldNotStart);
-    }
-    if (faults.stdin_path) {
-      int fd = open(faults.stdin_path->c_str(), O_RDONLY);
-      if (fd < 0) _exit(kCouldNotStart);
-      dup2(fd, 0);
-    } else if (in_fd >= 0) {
-      dup2(in_fd, 0);
-    } else {
-      close(0);
-    }
-    if (faults.stdout_path) {
-      int fd = open(faults.stdout_path->c_str(), O_WRONLY);
-      if (fd < 0) _exit(kCouldNotStart);
-      dup2(fd, 1);
-    } else {
-      dup2(out_fd, 1);
-    }
-    dup2(err_fd, 2);
+  return run_in_child(workdir, options, [&path, &envp] {
     char* argv[] = {path.data(), nullptr};
     execve(path.c_str(), argv, envp.data());
-    _exit(kCouldNotStart);
-  }
-  int wstatus = 0;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeout_seconds);
-  for (;;) {
-    pid_t r = waitpid(pid, &wstatus, WNOHANG);
-    if (r == pid) break;
-    if (r < 0 && errno != EINTR) throw std::runtime_error("waitpid failed");
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &wstatus, 0);
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  RunResult result;
-  if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
-  else if (WIFSIGNALED(wstatus)) result.status = 128 + WTERMSIG(wstatus);
-  result.out = slurp_fd(out_fd);
-  result.err = slurp_fd(err_fd);
-  if (in_fd >= 0) close(in_fd);
-  close(out_fd);
-  close(err_fd);
-  return result;
+    return kCouldNotStart;
+  });
 }
 
 }  // namespace zelpra::test

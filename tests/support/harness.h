@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,15 +34,20 @@ struct RunResult {
   int status = -1;  // exit status; 128 + signal number when killed by a signal
   std::string out;
   std::string err;
+  // How far the program read into RunOptions::stdin_text (the file behind
+  // its standard input is shared with the test); -1 when standard input was
+  // closed or opened on Faults::stdin_path.
+  long stdin_offset = -1;
 };
 
 // Faults injected into the program's process before it starts.
 struct Faults {
-  // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored, so that a write past it
-  // fails with EFBIG instead of killing the process.
+  // RLIMIT_FSIZE in bytes, with SIGXFSZ at its default action (which ends
+  // the process), as a shell's `ulimit -f` leaves it.
   std::optional<long> file_size_limit;
-  // Run with this user and group id (needs the superuser to switch), so
-  // that permissions hold; the superuser passes over them.
+  // Run with this user and group id, and no supplementary groups (needs the
+  // superuser to switch), so that permissions hold; the superuser passes
+  // over them.
   std::optional<uid_t> uid;
   std::optional<gid_t> gid;
   // Standard output opened on this path (for example /dev/full) instead of
@@ -69,6 +75,14 @@ struct RunOptions {
 // Runs build/bin/<tool> with `workdir` as its working directory.
 RunResult run_tool(const std::string& tool, const std::string& workdir,
                    const RunOptions& options = {});
+
+// Runs `body` in a child process set up as run_tool sets up a program: the
+// faults applied, `workdir` as working directory, the standard streams as
+// `options` say (the environment is not changed).  The child ends with the
+// status `body` returns; what it wrote on standard output and standard error
+// is captured.
+RunResult run_in_child(const std::string& workdir, const RunOptions& options,
+                       const std::function<int()>& body);
 
 // The full path of a program of the package.
 std::string tool_path(const std::string& tool);

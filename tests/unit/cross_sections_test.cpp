@@ -267,6 +267,9 @@ TEST(ElementRow, AtomicNumbersToRows) {
                                            {85, 0}, {89, 0},  {91, 0},  {93, 0},  {0, 0},
                                            {-1, 0}};
   for (const auto& [z, r] : cases) EXPECT_EQ(element_row(z), r) << z;
+  EXPECT_EQ(row_atomic_number(84), 90);
+  EXPECT_EQ(row_atomic_number(85), 92);
+  for (int r = 1; r <= kElementRows; ++r) EXPECT_EQ(element_row(row_atomic_number(r)), r) << r;
 }
 
 }  // namespace

@@ -45,9 +45,48 @@ TEST(FixedOutput, ValuesThatDoNotFitAreAsterisks) {
   };
   for (auto& c : cases) {
     EXPECT_EQ(c.rec.str(), c.text);
-    EXPECT_FALSE(c.rec.fits() && std::string(c.text).find('*') != std::string::npos);
+    EXPECT_EQ(c.rec.fits(), std::string(c.text).find('*') == std::string::npos) << c.text;
   }
   EXPECT_TRUE(FixedRecord().I(99, 2).F(99.999f, 6, 3).fits());
+}
+
+// A field may ask for an infinity as a word; a NaN, and a word wider than
+// the field, are still asterisks.
+TEST(FixedOutput, InfinityAsAWord) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const NonFinite word = NonFinite::kInfinityAsWord;
+  struct {
+    FixedRecord rec;
+    const char* text;
+  } cases[] = {
+      {FixedRecord().PE(inf, 13, 4, word).lit("|"), "     Infinity|"},
+      {FixedRecord().PE(-inf, 13, 4, word).lit("|"), "    -Infinity|"},
+      {FixedRecord().PE(std::numeric_limits<float>::quiet_NaN(), 13, 4, word).lit("|"),
+       "*************|"},
+      {FixedRecord().PE(-inf, 8, 1, word).lit("|"), "********|"},
+      {FixedRecord().PE(2.5f, 13, 4, word).lit("|"), "   2.5000E+00|"},
+  };
+  for (auto& c : cases) {
+    EXPECT_EQ(c.rec.str(), c.text);
+    EXPECT_EQ(c.rec.fits(), std::string(c.text).find('*') == std::string::npos) << c.text;
+  }
+}
+
+// A non-zero value that shows as nothing but zeros is told apart from zero.
+TEST(FixedOutput, NonZeroValuesShownAsZero) {
+  struct {
+    FixedRecord rec;
+    bool shown;
+  } cases[] = {
+      {FixedRecord().F(0.00004f, 10, 4), false},   // "    0.0000"
+      {FixedRecord().F(-0.0004f, 7, 3), false},    // " -0.000"
+      {FixedRecord().F(0.0005f, 7, 3), true},      // 0.000500000024 rounds up to 0.001
+      {FixedRecord().F(0.0f, 7, 3), true},
+      {FixedRecord().F(-0.0f, 7, 3), true},        // a negative zero is zero
+      {FixedRecord().PE(1.4e-45f, 13, 4), true},
+      {FixedRecord().F(1.0f, 6, 3).F(0.001f, 6, 2), false},  // any field of the record
+  };
+  for (auto& c : cases) EXPECT_EQ(c.rec.shows_every_nonzero(), c.shown) << c.rec.str();
 }
 
 TEST(FixedOutput, ExponentFormMatchesPrintf) {

@@ -1,19 +1,17 @@
 // The spectrum writer, in-process: the layout of every record, the flag
-// lines, the fields that do not fit, the failures of the replacement, and a
-// write-read-write round trip over random spectra.
+// lines, the fields that do not fit, the failures of the replacement, what
+// stands at the temporary name, the owner kept, and a write-read-write round
+// trip over random spectra.
 #include "spectrum_writer.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -23,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fault_run.h"
 #include "harness.h"
 #include "in_process.h"
 #include "spectrum_file.h"
@@ -121,7 +120,7 @@ TEST(SpectrumWriter, WritesTheLimitsOfEachField) {
   s.nbin = 5;
   s.de = 99.9999f;
   s.dist = 99999.9f;  // the float 99999.8984
-  const float ebin[] = {999.999f, -99.999f, 0.0f, -0.0004f, 1.0f};
+  const float ebin[] = {999.999f, -99.999f, 0.0f, -0.0f, 0.0005f};
   const float phi[] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min(),
                        -0.0f, 0.0f, -1.0e-10f};
   for (int i = 0; i < 5; ++i) {
@@ -144,7 +143,7 @@ TEST(SpectrumWriter, WritesTheLimitsOfEachField) {
             "  -99.999        1.4013E-45\n"
             "    0.000       -0.0000E+00\n"
             "   -0.000        0.0000E+00\n"
-            "    1.000       -1.0000E-10\n"
+            "    0.001       -1.0000E-10\n"
             "#  Attenuation History:\n"
             "#  1\n"
             "# x                     -3.4028E+38\n");
@@ -247,6 +246,13 @@ TEST(SpectrumWriter, RefusesAValueThatDoesNotFitItsField) {
       {"ebin 1000", [](Spectrum& s) { s.ebin[1] = 1000.0f; }},
       {"ebin rounds to 1000.000", [](Spectrum& s) { s.ebin[1] = 999.9996f; }},
       {"ebin -100", [](Spectrum& s) { s.ebin[0] = -100.0f; }},
+      // A non-zero value that would show as zero would read back as 0.
+      {"hd1 shows as 0.000", [](Spectrum& s) { s.hd1 = 0.0004f; }},
+      {"hd2 shows as -0.00", [](Spectrum& s) { s.hd2 = -0.004f; }},
+      {"de shows as 0.0000", [](Spectrum& s) { s.de = 1.0e-30f; }},
+      {"dist shows as 0.0000", [](Spectrum& s) { s.dist = 0.00004f; }},
+      {"dist shows as -0.0000", [](Spectrum& s) { s.dist = -0.00004f; }},
+      {"ebin shows as -0.000", [](Spectrum& s) { s.ebin[1] = -0.0004f; }},
       {"phi infinite", [inf](Spectrum& s) { s.phi[1] = inf; }},
       {"phi -infinite", [inf](Spectrum& s) { s.phi[0] = -inf; }},
       {"phi nan", [nan](Spectrum& s) { s.phi[1] = nan; }},
@@ -276,32 +282,18 @@ TEST(SpectrumWriter, RefusesAValueThatDoesNotFitItsField) {
 
 const char* const kOld = "the old spectrum\n";
 
-// WRITE_SPECTRUM in a child process (after `setup` there), which exits with
-// the status of the run; 99 when the standard-error line is not `expected`.
-int write_in_child(const ScratchDir& dir, const std::function<void()>& setup,
-                   const std::string& expected) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    int status = 0;
-    try {
-      if (chdir(dir.path().c_str()) != 0) _exit(98);
-      setup();
+// WRITE_SPECTRUM of the sample spectrum, run as quiset's main routine runs
+// it, in a child process in `dir` with `faults`: what it printed and its exit
+// status.
+test::RunResult write_in_child(const ScratchDir& dir, const test::Faults& faults) {
+  test::RunOptions options;
+  options.faults = faults;
+  return test::run_in_child(dir.path(), options, [] {
+    return run_tool("quiset", [] {
       SPECTRUM = sample_spectrum();
       WRITE_SPECTRUM({1, 2});
-    } catch (const RunEnd& end) {
-      status = end.stderr_line("quiset") == expected ? end.status : 99;
-    }
-    _exit(status);
-  }
-  int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
-  return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-}
-
-// Permission checks do not hold for root: the child gives up its privileges.
-void drop_privileges() {
-  if (geteuid() != 0) return;
-  if (setgid(65534) != 0 || setuid(65534) != 0) _exit(97);
+    });
+  });
 }
 
 struct PermissionCase {
@@ -315,17 +307,19 @@ void PrintTo(const PermissionCase& c, std::ostream* os) { *os << c.label; }
 class SpectrumWriterPermission : public ::testing::TestWithParam<PermissionCase> {};
 
 // Either the existing file or the directory that the replacement goes into
-// may not be written.
+// may not be written.  Permission checks do not hold for the superuser: the
+// child runs as a plain user.
 TEST_P(SpectrumWriterPermission, IsError9) {
   const PermissionCase& c = GetParam();
   ScratchDir dir;
   dir.write("spectra.tmp", kOld);
   ASSERT_EQ(::chmod((dir / "spectra.tmp").c_str(), c.file_mode), 0);
   ASSERT_EQ(::chmod(dir.path().c_str(), c.dir_mode), 0);
-  EXPECT_EQ(write_in_child(dir, drop_privileges,
-                           "quiset: severe (9): permission to access file denied, unit 10, "
-                           "file spectra.tmp\n"),
-            9);
+  const test::RunResult r = write_in_child(dir, test::as_plain_user());
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err,
+            "quiset: severe (9): permission to access file denied, unit 10, file spectra.tmp\n");
+  EXPECT_EQ(r.status, 9);
   EXPECT_EQ(dir.read("spectra.tmp"), kOld);
   EXPECT_EQ(files_in(dir), std::set<std::string>{"spectra.tmp"});
 }
@@ -338,20 +332,18 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.label);
     });
 
-// A short write (the file-size limit, with SIGXFSZ ignored) is detected; the
-// temporary file goes, the old spectrum stays.
+// A write past the file-size limit, with SIGXFSZ at its default action (as
+// a shell leaves it), does not end the process by the signal: the short write
+// is the fatal error, the temporary file goes, the old spectrum stays.
 TEST(SpectrumWriterFailure, ShortWriteIsError38) {
   ScratchDir dir;
   dir.write("spectra.tmp", kOld);
-  auto limit_file_size = [] {
-    signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit {};
-    limit.rlim_cur = limit.rlim_max = 100;
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(97);
-  };
-  EXPECT_EQ(write_in_child(dir, limit_file_size,
-                           "quiset: severe (38): error during write, unit 10, file spectra.tmp\n"),
-            38);
+  test::Faults faults;
+  faults.file_size_limit = 100;
+  const test::RunResult r = write_in_child(dir, faults);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "quiset: severe (38): error during write, unit 10, file spectra.tmp\n");
+  EXPECT_EQ(r.status, 38);
   EXPECT_EQ(dir.read("spectra.tmp"), kOld);
   EXPECT_EQ(files_in(dir), std::set<std::string>{"spectra.tmp"});
 }
@@ -385,6 +377,58 @@ TEST(SpectrumWriterFailure, FailedRenameIsError38) {
   EXPECT_EQ(end.status, 38);
   EXPECT_EQ(dir.read("spectra.tmp/keep"), kOld);
   EXPECT_EQ(files_in(dir), std::set<std::string>{"spectra.tmp"});
+}
+
+// ---- The temporary file -----------------------------------------------------
+
+// What may stand at the temporary name before a rewrite.
+struct Squatter {
+  const char* label;
+  // Puts it at `temp` in the working directory, beside the file "other".
+  std::function<void(const std::string& temp)> put;
+};
+
+const Squatter kSquatters[] = {
+    {"stale file", [](const std::string& temp) { std::ofstream(temp) << "half a spectrum"; }},
+    {"named pipe", [](const std::string& temp) { ASSERT_EQ(::mkfifo(temp.c_str(), 0644), 0); }},
+    {"hard link", [](const std::string& temp) { ASSERT_EQ(::link("other", temp.c_str()), 0); }},
+    {"symbolic link", [](const std::string& temp) { ASSERT_EQ(::symlink("other", temp.c_str()), 0); }},
+};
+
+// Whatever stands at the temporary name is removed, never written through
+// and never in the way.  Without the lock (which the converters hold, and
+// under which the name is spectra.tmp.new) the name is spectra.tmp.<pid>.new.
+TEST(SpectrumWriterTemporaryFile, WhatStandsAtItsNameIsReplaced) {
+  for (const Squatter& squatter : kSquatters) {
+    SCOPED_TRACE(squatter.label);
+    ScratchDir dir;
+    InDir in(dir);
+    dir.write("spectra.tmp", kOld);
+    dir.write("other", "another file\n");
+    squatter.put("spectra.tmp." + std::to_string(getpid()) + ".new");
+    write(sample_spectrum(), {1, 2});
+    EXPECT_EQ(dir.read("spectra.tmp"), kSampleFile);
+    EXPECT_EQ(dir.read("other"), "another file\n");
+    EXPECT_EQ(files_in(dir), (std::set<std::string>{"spectra.tmp", "other"}));
+  }
+}
+
+// The superuser rewriting another user's file gives it back to that user
+// with its permission bits, so that the user's next rewrite is not refused.
+TEST(SpectrumWriter, KeepsTheOwnerAndGroupOfTheOldFile) {
+  if (geteuid() != 0) GTEST_SKIP() << "only the superuser may give a file to another user";
+  ScratchDir dir;
+  InDir in(dir);
+  dir.write("spectra.tmp", kOld);
+  ASSERT_EQ(::chown("spectra.tmp", 65534, 65534), 0);
+  ASSERT_EQ(::chmod("spectra.tmp", 0604), 0);
+  write(sample_spectrum(), {1, 2});
+  struct stat st {};
+  ASSERT_EQ(::stat("spectra.tmp", &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
+  EXPECT_EQ(st.st_mode & 07777, 0604u);
+  EXPECT_EQ(dir.read("spectra.tmp"), kSampleFile);
 }
 
 // ---- Round trip -------------------------------------------------------------

@@ -1,0 +1,6 @@
+// The brask program: its main routine run as a tool, which prints how the run
+// ended and returns its exit status.
+#include "brask.h"
+#include "text/run_end.h"
+
+int main() { return zelpra::run_tool("brask", zelpra::TO_PER_SR); }
