@@ -2,7 +2,7 @@
 // tests/support/e2e_case.h describes and checked byte for byte.
 #include <gtest/gtest.h>
 
-#include "e2e_case.h"
+#include "e2e_runner.h"
 
 namespace zelpra::test {
 namespace {

@@ -19,7 +19,7 @@
 
 #include "case_table.h"
 #include "db_fixture.h"
-#include "e2e_case.h"
+#include "e2e_runner.h"
 #include "fault_run.h"
 #include "harness.h"
 #include "spectrum_text.h"

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "constants.h"
-#include "e2e_case.h"
+#include "e2e_runner.h"
 #include "element_data.h"
 #include "spectrum_text.h"
 

@@ -2,21 +2,31 @@
 // material and detector files and answers like those of the tests, edits of
 // the synthetic test database and of the example data, free-form and
 // fixed-column samples of every rule the readers follow, and for each tool
-// the runs of its end-to-end tests (tests/e2e), in the input layout of the
-// tool targets (fuzz_entries.cpp).
+// the cases of its end-to-end tests (tests/e2e/cases, the very tables the
+// tests run), in the input layout of the tool targets (fuzz_entries.cpp).
 //
 //   fuzz_make_seeds tests/fuzz/corpus
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "cases/atlune_cases.h"
+#include "cases/dosix_cases.h"
+#include "cases/torvane_cases.h"
+#include "cases/unittools_cases.h"
+#include "e2e_case.h"
 #include "fuzz_entries.h"
+#include "harness.h"
 #include "spectrum_text.h"
 
 namespace {
@@ -41,33 +51,21 @@ char skip() { return 6; }
 
 std::string program(std::initializer_list<char> steps) { return std::string(steps) + "\n"; }
 
-struct Bin {
-  double e;
-  double phi;
-};
+using zelpra::test::SpectrumBin;
+using zelpra::test::SpectrumEntry;
+using zelpra::test::SpectrumText;
+using Bins = std::vector<SpectrumBin>;
 
-std::string spectrum(int iu1, int iu2, double de, double dist, const std::vector<Bin>& bins,
-                     const std::vector<std::pair<std::string, double>>& history) {
-  char buf[128];
-  std::string s = "# kaltrovin: 80   2.500  1    1.50\n";
-  std::snprintf(buf, sizeof buf, "#   %3d  %7.4f  %10.4f\n", static_cast<int>(bins.size()), de,
-                dist);
-  s += buf;
-  std::snprintf(buf, sizeof buf, "#    %d   %d  (unit flags)\n", iu1, iu2);
-  s += buf;
-  s += "#  Energy      #/mAs-cm^2-keV\n";
-  for (const Bin& b : bins) {
-    std::snprintf(buf, sizeof buf, "  %7.3f     %13.4E\n", b.e, b.phi);
-    s += buf;
-  }
-  s += "#  Attenuation History:\n";
-  std::snprintf(buf, sizeof buf, "# %2d\n", static_cast<int>(history.size()));
-  s += buf;
-  for (const auto& [name, value] : history) {
-    std::snprintf(buf, sizeof buf, "# %-20.20s%13.4E\n", name.c_str(), value);
-    s += buf;
-  }
-  return s;
+// A spectra.tmp with the header 80 2.500 1 1.50.
+std::string spectrum(int iu1, int iu2, double de, double dist, const Bins& bins,
+                     const std::vector<SpectrumEntry>& history) {
+  return SpectrumText()
+      .header(80, 2.5, 1, 1.5)
+      .geometry(de, dist)
+      .flags(iu1, iu2)
+      .bins(bins)
+      .history(history)
+      .str();
 }
 
 std::string field_seed(int d, bool scale, int first, int width, float written,
@@ -106,9 +104,7 @@ std::string edit(char file, int line, const std::string& text) {
 
 // ---- Whole runs of the tools -------------------------------------------------
 
-using zelpra::test::SpectrumBin;
-using zelpra::test::SpectrumText;
-using Bins = std::vector<SpectrumBin>;
+using zelpra::test::E2eCase;
 
 // The settings byte of a tool run (fuzz_entries.cpp): the data directory and
 // the condition.
@@ -122,27 +118,21 @@ enum Condition {
   kTemporariesTaken = 7
 };
 
+// One input of a tool target: spectra.tmp (none: the settings byte alone),
+// the answers, and the files _materials/m and _detectors/d.
 struct Run {
-  Run(std::string spectrum_, std::string answers_ = "", std::string material_ = "",
-      std::string detector_ = "", Data data_ = kFixture, Condition condition_ = kPlain)
-      : spectrum(std::move(spectrum_)),
-        answers(std::move(answers_)),
-        material(std::move(material_)),
-        detector(std::move(detector_)),
-        data(data_),
-        condition(condition_) {}
-  std::string spectrum;
+  std::optional<std::string> spectrum;
   std::string answers;
   std::string material;
   std::string detector;
-  Data data;
-  Condition condition;
+  Data data = kFixture;
+  Condition condition = kPlain;
 };
 
 std::string run_input(const Run& r) {
-  const char settings = static_cast<char>(r.data | (r.condition << 1));
-  return std::string(1, settings) + r.spectrum + '\0' + r.answers + '\0' + r.material + '\0' +
-         r.detector;
+  const std::string settings(1, static_cast<char>(r.data | (r.condition << 1)));
+  if (!r.spectrum) return settings;
+  return settings + *r.spectrum + '\0' + r.answers + '\0' + r.material + '\0' + r.detector;
 }
 
 std::string slurp(const fs::path& path) {
@@ -152,191 +142,143 @@ std::string slurp(const fs::path& path) {
   return s.str();
 }
 
-std::string spectrum_text(int flag1, int flag2, double de, double dist, const Bins& bins) {
-  return SpectrumText().geometry(de, dist).flags(flag1, flag2).bins(bins).entry("Al", 0.25).str();
+// Where the name on line `line` of the answers stands: inside its quotes, or
+// up to a blank, comma or slash.  npos when the answers have no such line.
+std::pair<std::size_t, std::size_t> name_on_line(const std::string& answers, int line) {
+  std::size_t at = 0;
+  for (int i = 0; i < line && at != std::string::npos; ++i) {
+    at = answers.find('\n', at);
+    if (at != std::string::npos) ++at;
+  }
+  if (at == std::string::npos || at >= answers.size()) return {std::string::npos, 0};
+  at = answers.find_first_not_of(" \t", at);
+  if (at == std::string::npos) return {at, 0};
+  const char quote = answers[at];
+  const std::size_t end = quote == '\'' || quote == '"' ? answers.find(quote, ++at)
+                                                        : answers.find_first_of(" \t,/\n", at);
+  return {at, (end == std::string::npos ? answers.size() : end) - at};
+}
+
+// An end-to-end case as an input of its tool's target.  Its data directory
+// (what its setup and files put in _materials and _detectors) gives the
+// material and detector files of the names it answers, renamed m and d; the
+// database is the target's own fixture.  What the layout cannot say (other
+// files, faults, a changed database) is left out.
+Run run_of(const E2eCase& c) {
+  Run r;
+  r.spectrum = c.spectrum;
+  r.answers = c.stdin_text;
+  const auto dir = c.env.find("ZELPRA_DIR");
+  if (dir != c.env.end() && !dir->second) r.condition = kNoDataDir;
+
+  std::map<std::string, std::string> data;  // by path below data/
+  if (c.setup != nullptr) {
+    zelpra::test::ScratchDir scratch;
+    c.setup(scratch);
+    for (const char* sub : {"_materials", "_detectors"}) {
+      const fs::path d = fs::path(scratch / "data") / sub;
+      if (!fs::is_directory(d)) continue;
+      for (const auto& entry : fs::directory_iterator(d)) {
+        data[std::string(sub) + "/" + entry.path().filename().string()] = slurp(entry.path());
+      }
+    }
+  }
+  for (const auto& [path, text] : c.files) {
+    if (path.rfind("data/", 0) == 0) data[path.substr(5)] = text;
+  }
+
+  // The detector name (atlune's second answer) first, so that the place of
+  // the material name stays.
+  const bool atlune = c.tool == "atlune";
+  const bool torvane = c.tool == "torvane";
+  const std::pair<int, const char*> names[] = {{1, "_detectors/"}, {0, "_materials/"}};
+  for (const auto& [line, sub] : names) {
+    if (!(atlune || (torvane && line == 0))) continue;
+    const auto [at, size] = name_on_line(r.answers, line);
+    if (at == std::string::npos) continue;
+    const auto file = data.find(sub + r.answers.substr(at, size));
+    if (file == data.end()) continue;
+    (line == 0 ? r.material : r.detector) = file->second;
+    r.answers.replace(at, size, line == 0 ? "m" : "d");
+  }
+  return r;
+}
+
+// The cases of each tool target, by the tool they run.
+std::map<std::string, std::vector<E2eCase>> cases_by_tool() {
+  std::map<std::string, std::vector<E2eCase>> by_tool;
+  for (const auto* table :
+       {&zelpra::test::atlune_cases(), &zelpra::test::torvane_cases(), &zelpra::test::dosix_cases(),
+        &zelpra::test::unittool_conversions(), &zelpra::test::unittool_refusals(),
+        &zelpra::test::unittool_integrals()}) {
+    for (const E2eCase& c : *table) by_tool[c.tool].push_back(c);
+  }
+  return by_tool;
 }
 
 void tool_seeds(const fs::path& root) {
+  const auto by_tool = cases_by_tool();
+  for (const auto& [tool, cases] : by_tool) {
+    for (const E2eCase& c : cases) put(root / tool, c.label, run_input(run_of(c)));
+  }
+
+  // What the cases do not say: the shipped example data, and the conditions
+  // of the target around a normal run of each tool (its first case that ends
+  // with status 0).
   const std::string example_spectrum =
       slurp(fs::path(ZELPRA_SOURCE_DIR) / "examples" / "spectra" / "w_80kvp_2.5mmal");
   // nbin 300 and every bin record blank: each bin reads as 0 at 0 keV, and
   // the rewritten file is longer than the file size limit.
-  std::string blank_bins =
+  const std::string blank_bins =
       "# kaltrovin: 80   2.500  1   12.00\n#   300   1.0000    100.0000\n"
       "#    1   2  (unit flags)\ncaption\n" +
       std::string(300, '\n') + "#  Attenuation History:\n#  0\n";
-
-  // atlune: water by atom counts and a detector every keV, as its tests have them.
-  const Bins photons = {{10, 1.2345e5}, {20, 3.4567e5}, {25.5, 2.9876e5},
-                        {30, 2.5e5},    {40, 1.1111e5}, {50, 4.4e4}};
-  const Bins ergs = {{10, 1.9777e-3}, {20, 1.1075e-2}, {25.5, 1.2205e-2},
-                     {30, 1.2015e-2}, {40, 7.1199e-3}, {50, 3.5244e-3}};
-  const std::string p = spectrum_text(1, 2, 10.0, 100.0, photons);
-  const std::string water = "2   water by atom counts\n1 8\n2 1\n1.0\n";
-  const std::string sid = detector_file(1.0, 150.0, 1.0);
-  const std::vector<std::pair<std::string, Run>> atlune = {
-      {"result_only", {p, "m\nd\n0\n", water, sid}},
-      {"report", {p, "m\nd\n1\n", water, sid}},
-      {"quoted_names", {p, "'m'\n\"d\"\n1\n", water, sid}},
-      {"energy_fluence", {spectrum_text(2, 2, 10.0, 100.0, ergs), "m\nd\n0\n", water, sid}},
-      {"odd_flags", {spectrum_text(3, 1, 10.0, 100.0, photons), "m\nd\n-1\n", water, sid}},
-      {"wtot_warning", {p, "m\nd\n1\n", "2\n1 8\n0.5 0.48\n1.0\n", sid}},
-      {"repeat_before_slash", {p, "m\nd\n0\n", "2\n1 8\n2*0.5/ both halves\n1.0\n", sid}},
-      {"no_bins", {spectrum_text(1, 2, 10.0, 100.0, {}), "m\nd\n0\n", water, sid}},
-      {"zero_response", {p, "m\nd\n0\n", water, detector_file(1.0, 150.0, 1.0, true)}},
-      {"reversed_detector", {p, "m\nd\n0\n", water, "'backwards'\nREV 150.0 1.0 1.0\ncaption\n"}},
-      {"short_detector",
-       {p, "m\nd\n0\n", water, "'cut'\nSID 1.0 150.0 1.0\ncaption\n1.0 0.5 0.0\n"}},
-      {"bin_below_1_keV",
-       {spectrum_text(1, 2, 1.0, 100.0, {{10, 1.0e5}, {0.5, 2.0e5}}), "m\nd\n1\n", water, sid}},
-      {"untabulated_element", {p, "m\nd\n1\n", "2\n8 84\n0.5 0.5\n9.3\n", sid}},
-      {"missing_material", {p, "glass\nd\n0\n", water, sid}},
-      {"missing_detector", {p, "m\nccd\n0\n", water, sid}},
-      {"missing_report_flag", {p, "m\nd\n", water, sid}},
-      {"no_spectrum", {"", "m\nd\n0\n", water, sid}},
-      {"no_data_dir", {p, "m\nd\n0\n", water, sid, kFixture, kNoDataDir}},
-      {"example_water_ideal", {example_spectrum, "water\nideal\n1\n", "", "", kExample}},
-      {"example_bone_csi", {example_spectrum, "cortical_bone\ncsi_600um\n0\n", "", "", kExample}},
-      {"example_own_files", {example_spectrum, "m\nd\n0\n", water, sid, kExample}},
+  auto example = [&](const std::string& answers) {
+    Run r;
+    r.spectrum = example_spectrum;
+    r.answers = answers;
+    r.data = kExample;
+    return r;
   };
-
-  // torvane: oxygen at 11.35 g/cm3, as its tests have it.
-  const Bins few = {{20, 20}, {30, 16}, {40, 37}, {50, 34}, {60, 66}};
-  const Bins few_ergs = {{20, 9.8e-8}, {30, 8.1e-8}, {40, 9.5e-8}, {50, 1.7e-8}, {60, 7.8e-8}};
-  const std::string t = spectrum_text(1, 2, 10.0, 100.0, few);
-  const std::string dense = "1   one element\n8\n1.0\n11.35\n";
-  const std::vector<std::pair<std::string, Run>> torvane = {
-      {"estimate", {t, "m\n0\n0\n", dense}},
-      {"estimate_from_minus_0", {t, "m\n-0.0\n2\n", dense}},
-      {"estimate_from_null", {t, "m\n/\n0\n", dense}},
-      {"given", {t, "m\n0.005\n0\n", dense}},
-      {"negative_thickness", {t, "m\n-0.002\n0\n", dense}},
-      {"tiny_thickness", {t, "m\n1e-30\n0\n", dense}},
-      {"ergs_estimate", {spectrum_text(2, 2, 10.0, 100.0, few_ergs), "m\n0\n0\n", dense}},
-      {"one_bin_per_sr", {spectrum_text(1, 1, 5.0, 0.0, {{35, 2.0e5}}), "m\n0\n0\n", dense}},
-      {"report_with_warning", {t, "m\n0\n1\n", "1\n8\n0.5\n11.35\n"}},
-      {"no_bins", {spectrum_text(1, 2, 10.0, 100.0, {}), "m\n0.005\n1\n", dense}},
-      {"zero_values", {spectrum_text(2, 2, 10.0, 100.0, {{20, 0}, {30, 0}}), "m\n0\n1\n", dense}},
-      {"density_0", {t, "m\n0\n1\n", "1\n8\n1.0\n0.0\n"}},
-      {"bin_below_1_keV",
-       {spectrum_text(1, 2, 1.0, 100.0, {{0.5, 10}, {20, 29}}), "m\n0\n1\n", dense}},
-      {"bin_at_0_keV", {spectrum_text(1, 2, 1.0, 100.0, {{0, 10}}), "m\n0\n1\n", dense}},
-      {"negative_energy",
-       {spectrum_text(2, 2, 1.0, 100.0, {{20, 1e-6}, {-5, 1e-6}}), "m\n0.005\n1\n", dense}},
-      {"missing_material", {t, "nosuch\n", dense}},
-      {"missing_thickness", {t, "m\n", dense}},
-      {"no_data_dir", {t, "m\n0\n0\n", dense, "", kFixture, kNoDataDir}},
-      {"example_water", {example_spectrum, "water\n0\n1\n", "", "", kExample}},
-      {"example_lead_given", {example_spectrum, "lead\n0.01\n0\n", "", "", kExample}},
+  const std::vector<std::tuple<std::string, std::string, std::string>> examples = {
+      {"atlune", "example_water_ideal", "water\nideal\n1\n"},
+      {"atlune", "example_bone_csi", "cortical_bone\ncsi_600um\n0\n"},
+      {"torvane", "example_water", "water\n0\n1\n"},
+      {"torvane", "example_lead_given", "lead\n0.01\n0\n"},
+      {"dosix", "example", ""},
+      {"quiset", "example", "75\n"},
+      {"brask", "example", "75\n"},
+      {"fendo", "example", "75\n"},
+      {"belmor", "example", "75\n"},
   };
+  for (const auto& [tool, name, answers] : examples) {
+    put(root / tool, name, run_input(example(answers)));
+  }
 
-  // dosix, from its tests.
-  const std::string one_bin = spectrum_text(1, 2, 0.5, 100.0, {{20.0, 3.1e5}});
-  std::string truncated = spectrum_text(1, 2, 0.5, 100.0, {{10.25, 2.5e5}, {20.0, 3.1e5}});
-  std::string asterisks = truncated;
-  truncated = truncated.substr(0, truncated.find("   20.000"));
-  asterisks.replace(asterisks.find("   3.1000E+05"), 13, "*************");
-  std::string lone_sign = one_bin;
-  lone_sign.replace(lone_sign.find("#    1   2") + 4, 2, " +");
-  const std::vector<std::pair<std::string, Run>> dosix = {
-      {"photons",
-       {spectrum_text(1, 2, 0.5, 100.0,
-                      {{10.25, 2.5e5}, {20.0, 3.1e5}, {33.333, 4.0e5}, {150.75, 1.25e4}})}},
-      {"ergs",
-       {spectrum_text(2, 2, 2.0, 75.5,
-                      {{15.5, 1.5e-3}, {42.125, 2.0e-3}, {88.0, 3.5e-4}, {199.9, 1.0e-4}})}},
-      {"whole_kev", {spectrum_text(2, 2, 1.0, 100.0, {{1.0, 1.0e-4}, {30.0, 1.0}, {200.0, 10.0}})}},
-      {"outside_the_table", {spectrum_text(1, 2, 1.0, 30.0, {{0.8, 1.0e2}, {201.5, 7.0e3}})}},
-      {"no_bins", {spectrum_text(1, 2, 0.5, 100.0, {})}},
-      {"per_steradian", {spectrum_text(1, 1, 0.5, 0.0, {{20.0, 3.1e5}})}},
-      {"second_flag_3", {spectrum_text(2, 3, 0.5, 100.0, {{20.0, 3.1e5}})}},
-      {"truncated", {truncated}},
-      {"empty", {""}},
-      {"asterisks", {asterisks}},
-      {"lone_sign_flag", {lone_sign}},
-      {"nbin_301", {"# kaltrovin: 80   2.500  1    1.50\n#   301   0.5000    100.0000\n"}},
-      {"no_spectrum", {""}},
-      {"example", {example_spectrum}},
-      {"linked", {one_bin, "", "", "", kFixture, kLinked}},
-  };
-
-  // The unit tools, from their tests: two bins at 50 and 51 keV.
-  const Bins two = {{50, 1.0e6}, {51, 2.5e3}};
-  auto unit = [](double dist, int flag1, int flag2, const Bins& bins) {
-    return SpectrumText()
-        .header(80, 2.5, 1, 12.5)
-        .geometry(1.0, dist)
-        .flags(flag1, flag2)
-        .bins(bins)
-        .entry("Al 2.5 mm", 2.5)
-        .entry("Cu 0.1 mm, new tube", 0.1)
-        .str();
-  };
-  const std::string u = unit(100.0, 1, 2, two);
-  const std::string odd =
-      SpectrumText().geometry(1.0, 100.0).flags(3, 0).caption("#  some caption").bins(two).str();
-  const std::string huge_far = SpectrumText().geometry(1.0, 99999.0).bins({{50, 3.0e38}}).str();
-  const std::string empty_unit = SpectrumText().geometry(1.0, 100.0).str();
-  auto converter = [&](const std::string& tool) {
-    std::vector<std::pair<std::string, Run>> runs = {
-        {"photons_per_cm2", {u, "50\n"}},
-        {"photons_per_sr", {unit(0.0, 1, 1, two), "50\n"}},
-        {"ergs_per_cm2", {unit(100.0, 2, 2, two), "50\n"}},
-        {"ergs_per_sr", {unit(0.0, 2, 1, two), "50\n"}},
-        {"odd_flags", {odd, "50\n"}},
-        {"per_cm2_at_0", {unit(0.0, 1, 2, two), "50\n"}},
-        {"per_cm2_at_minus_0", {unit(-0.0, 1, 2, two), "50\n"}},
-        {"negative_distance", {unit(-100.0, 1, 2, two), "50\n"}},
-        {"beyond_range", {huge_far, "50\n"}},
-        {"no_bins_no_history", {empty_unit, "\n\n50\n"}},
-        {"missing", {""}},
-        {"example", {example_spectrum, "75\n"}},
-        {"linked", {u, "50\n", "", "", kFixture, kLinked}},
-        {"file_size_limit", {blank_bins, "50\n", "", "", kFixture, kSizeLimit}},
-        {"file_size_limit_small", {u, "50\n", "", "", kFixture, kSizeLimit}},
-        {"temporary_taken", {u, "50\n", "", "", kFixture, kTemporaryTaken}},
-        {"temporaries_taken", {u, "50\n", "", "", kFixture, kTemporariesTaken}},
+  for (const auto& [tool, cases] : by_tool) {
+    const auto normal = std::find_if(cases.begin(), cases.end(),
+                                     [](const E2eCase& c) { return c.status == 0 && c.spectrum; });
+    if (normal == cases.end()) continue;
+    const Run plain = run_of(*normal);
+    auto with = [&](Condition condition, Data data = kFixture) {
+      Run r = plain;
+      r.condition = condition;
+      r.data = data;
+      return run_input(r);
     };
-    if (tool == "fendo") {
-      const std::pair<const char*, const char*> answers[] = {{"remark", "  100.0 , 7\n"},
-                                                             {"exponent", "-5.0E+01\n"},
-                                                             {"zero", "0\n"},
-                                                             {"minus_zero", "-0.0E+00\n"},
-                                                             {"null", "/\n"},
-                                                             {"far", "100000\n"},
-                                                             {"minus_far", "-10000\n"},
-                                                             {"tiny", "1.0E-20\n"},
-                                                             {"none", ""},
-                                                             {"not_a_number", "fifty\n"}};
-      for (const auto& [label, answer] : answers)
-        runs.push_back({std::string("answer_") + label, {u, answer}});
+    if (tool == "atlune" || tool == "torvane") {
+      put(root / tool, "example_own_files", with(kPlain, kExample));
+      continue;
     }
-    return runs;
-  };
-
-  std::vector<std::pair<std::string, Run>> belmor = converter("belmor");
-  const Bins sums = {{20, 1.0e8}, {21, 3.0}, {22, -1.0e8}};
-  belmor.push_back({"sum_in_double", {spectrum_text(1, 2, 1.0, 100.0, sums)}});
-  belmor.push_back(
-      {"beyond_32_bits", {spectrum_text(1, 2, 1.0, 100.0, {{20, 3.0e38}, {21, 3.0e38}})}});
-  belmor.push_back(
-      {"below_32_bits", {spectrum_text(1, 2, 1.0, 100.0, {{20, -3.0e38}, {21, -3.0e38}})}});
-
-  const std::vector<std::pair<std::string, std::vector<std::pair<std::string, Run>>>> tools = {
-      {"atlune", atlune},
-      {"torvane", torvane},
-      {"dosix", dosix},
-      {"quiset", converter("quiset")},
-      {"brask", converter("brask")},
-      {"fendo", converter("fendo")},
-      {"belmor", belmor}};
-  for (const auto& [tool, runs] : tools) {
-    for (const auto& [name, run] : runs) {
-      put(root / tool, name,
-          name == "no_spectrum" || name == "missing"
-              ? std::string(1, static_cast<char>(run.data | (run.condition << 1)))
-              : run_input(run));
-    }
+    put(root / tool, "linked", with(kLinked));
+    if (tool == "dosix") continue;
+    put(root / tool, "file_size_limit_small", with(kSizeLimit));
+    put(root / tool, "temporary_taken", with(kTemporaryTaken));
+    put(root / tool, "temporaries_taken", with(kTemporariesTaken));
+    Run blank = plain;
+    blank.spectrum = blank_bins;
+    blank.condition = kSizeLimit;
+    put(root / tool, "file_size_limit", run_input(blank));
   }
 }
 

@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <string>
+
+#include "padded.h"
 
 namespace zelpra::test {
 
@@ -12,13 +13,6 @@ namespace zelpra::test {
 template <typename Case>
 std::string case_label(const ::testing::TestParamInfo<Case>& info) {
   return info.param.label;
-}
-
-// `s` padded with blanks, or cut, to `n` characters: a name as the messages
-// show it in its 40 columns.
-inline std::string padded(std::string s, std::size_t n = 40) {
-  s.resize(n, ' ');
-  return s;
 }
 
 }  // namespace zelpra::test
