@@ -49,11 +49,20 @@ void initialise_edge_ratios() {
 
 }  // namespace
 
+float scattering_log_energy(float e) {
+  return e == 1.0f ? kLogAtOneKeV : static_cast<float>(std::log(static_cast<double>(e)));
+}
+
 void mu(float e, int32_t izel, int32_t& ierr, float& xpe, float& xinc, float& xcoh, float& xtot) {
   if (ierr == kMuInitialise) {
     initialise_edge_ratios();
     return;
   }
+  mu_at_log_energy(e, scattering_log_energy(e), izel, ierr, xpe, xinc, xcoh, xtot);
+}
+
+void mu_at_log_energy(float e, float x, int32_t izel, int32_t& ierr, float& xpe, float& xinc,
+                      float& xcoh, float& xtot) {
   xpe = 0.0f;
   xinc = 0.0f;
   xcoh = 0.0f;
@@ -72,7 +81,6 @@ void mu(float e, int32_t izel, int32_t& ierr, float& xpe, float& xinc, float& xc
   }
   const ElementData& d = ELEMENT_DATA;
   const int i = row - 1;
-  const float x = e == 1.0f ? kLogAtOneKeV : static_cast<float>(std::log(static_cast<double>(e)));
   xinc = scattering_fit(d.sinc[i], x, d.wghts[i]);
   xcoh = scattering_fit(d.scoh[i], x, d.wghts[i]);
   // The photoelectric segments are by atomic number and take the energy as

@@ -18,6 +18,14 @@ constexpr int32_t kMuInitialise = 20;
 // ELEMENT_DATA and leaves everything else alone.
 void mu(float e, int32_t izel, int32_t& ierr, float& xpe, float& xinc, float& xcoh, float& xtot);
 
+// ln E of e keV as the scattering fits take it (e of 1 keV as about ln 1.01).
+float scattering_log_energy(float e);
+
+// mu in normal mode, with x = scattering_log_energy(e) given: a mixture
+// takes the logarithm once for all its elements.
+void mu_at_log_energy(float e, float x, int32_t izel, int32_t& ierr, float& xpe, float& xinc,
+                      float& xcoh, float& xtot);
+
 // The photoelectric cross section of atomic number izel at e keV from its
 // segments, unrounded.  iside is a truth value (0 false, -1 true; its lowest
 // bit counts): true takes the segment below an edge when e lies less than

@@ -152,9 +152,11 @@ void READ_DATABASE() {
   const std::string datadir = GET_DATA_DIR();
   ElementData& d = ELEMENT_DATA;
   // Emptied in place: a fresh block to assign from would fill tens of
-  // kilobytes of stack first.
+  // kilobytes of stack first.  Every member has its initialiser, so the
+  // default construction (without the parentheses, which would zero the
+  // whole block once more before it) empties each once.
   d.~ElementData();
-  new (&d) ElementData();
+  new (&d) ElementData;
   read_names(datadir);
   read_column(datadir, "wghts", d.wghts);
   read_fits(datadir, "sinc", d.sinc);

@@ -6,8 +6,9 @@
 // table (so the same polynomial extrapolates below x[0] and above x[n-1]).
 // The polynomial is evaluated with Neville's algorithm in its correction
 // form: the columns C and D of the tableau are updated in place, starting
-// from the window point nearest to xp.  The tableau is local to the call and
-// holds one value per window point in each column.
+// from the window point nearest to xp.  The tableau is local to the call (on the
+// stack for the usual few points) and holds one value per window point in
+// each column.
 //
 // Precision: the steps run in double precision on 32-bit operands; the
 // distances ho and hp, the difference w, the divisor den, the corrections in
@@ -81,9 +82,21 @@ float INTERP(const float* x, const float* y, int32_t n, float xp, int32_t nback,
   const float* WY = y + (start - 1);
 
   // The columns C and D of the tableau: index k-1 holds window position k.
+  // The usual window of a few points keeps them on the stack.
   const std::size_t columns = static_cast<std::size_t>(std::max<int32_t>(npts, 0));
-  std::vector<float> C(columns);
-  std::vector<float> D(columns);
+  constexpr std::size_t kStackColumns = 16;
+  float c_stack[kStackColumns] = {};
+  float d_stack[kStackColumns] = {};
+  std::vector<float> c_heap;
+  std::vector<float> d_heap;
+  float* C = c_stack;
+  float* D = d_stack;
+  if (columns > kStackColumns) {
+    c_heap.resize(columns);
+    d_heap.resize(columns);
+    C = c_heap.data();
+    D = d_heap.data();
+  }
 
   // The window point nearest to xp (the first of equally near points), and
   // the first column of the tableau.

@@ -95,11 +95,12 @@ void MIXTURE_MU(float e, float& xinc, float& xpe, float& mutot, float& mupi) {
   mutot = 0.0f;
   mupi = 0.0f;
   const int nz = std::min<int32_t>(m.nz, kMaxElements);
+  const float x = scattering_log_energy(e);
   for (int i = 0; i < nz; ++i) {
     int32_t ierr = kMuSuccess;
     float xcoh = 0.0f;
     float xtot = 0.0f;
-    mu(e, m.iz[i], ierr, xpe, xinc, xcoh, xtot);
+    mu_at_log_energy(e, x, m.iz[i], ierr, xpe, xinc, xcoh, xtot);
     if (ierr != kMuSuccess) {
       refuse(FixedRecord().lit(" error condition from mu: ierr = ").I(ierr, 2).line());
     }

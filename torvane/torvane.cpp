@@ -19,6 +19,7 @@
 // precision; each running sum is stored as a 32-bit real after every bin.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -59,7 +60,7 @@ double air_weight(float e) {
 }
 
 // The air weight stored as a 32-bit real (the estimate and transmission sums).
-float air_weight_stored(float e) { return static_cast<float>(air_weight(e)); }
+float stored(double wair) { return static_cast<float>(wair); }
 
 // The linear attenuation coefficient of the material at e keV, cm-1, as the
 // double product of the mixture's mass coefficient and the density.
@@ -111,11 +112,18 @@ void TORVANE() {
   const Spectrum& s = SPECTRUM;
   const int32_t nbin = std::min<int32_t>(s.nbin, kMaxBins);
 
+  // A bin's air weight and linear coefficient depend on its energy alone:
+  // each is computed once, by the first sum that needs it, and the later sums
+  // take the same value.
+  std::array<double, kMaxBins> wair{};
+  std::array<double, kMaxBins> mu{};
+  bool mu_known = false;
+
   // Exposure of the unfiltered spectrum.
   float s1 = 0.0f;
   for (int32_t i = 0; i < nbin; ++i) {
-    s1 = add_stored(s1, weighted_term(1.0, photons, s.ebin[i], s.phi[i],
-                                      air_weight(s.ebin[i]), s.de));
+    wair[i] = air_weight(s.ebin[i]);
+    s1 = add_stored(s1, weighted_term(1.0, photons, s.ebin[i], s.phi[i], wair[i], s.de));
   }
   const float x0 = static_cast<float>(static_cast<double>(s1) / kTorvaneErgPerGramPerMilliroentgen);
   // Both the estimate and the transmission are shares of this exposure.
@@ -125,10 +133,11 @@ void TORVANE() {
   if (hvl == 0.0f) {
     float s2 = 0.0f;
     for (int32_t i = 0; i < nbin; ++i) {
-      const double mu = linear_mu(s.ebin[i]);
-      s2 = add_stored(s2, weighted_term(mu, photons, s.ebin[i], s.phi[i],
-                                        air_weight_stored(s.ebin[i]), s.de));
+      mu[i] = linear_mu(s.ebin[i]);
+      s2 = add_stored(s2, weighted_term(mu[i], photons, s.ebin[i], s.phi[i],
+                                        stored(wair[i]), s.de));
     }
+    mu_known = true;
     // The mean coefficient in cm-1 stays in double precision; a material
     // that attenuates nothing (density 0) has no half-value layer.
     const double mean_mu = (static_cast<double>(s2) / kTorvaneErgPerGramPerMilliroentgen) / x0;
@@ -141,10 +150,9 @@ void TORVANE() {
   // Exposure behind the layer.
   float s3 = 0.0f;
   for (int32_t i = 0; i < nbin; ++i) {
-    const double mu = linear_mu(s.ebin[i]);
-    const double t = std::exp(-(mu * hvl));
-    s3 = add_stored(s3, weighted_term(t, photons, s.ebin[i], s.phi[i],
-                                      air_weight_stored(s.ebin[i]), s.de));
+    if (!mu_known) mu[i] = linear_mu(s.ebin[i]);
+    const double t = std::exp(-(mu[i] * hvl));
+    s3 = add_stored(s3, weighted_term(t, photons, s.ebin[i], s.phi[i], stored(wair[i]), s.de));
   }
   const float xt = static_cast<float>(static_cast<double>(s3) / kTorvaneErgPerGramPerMilliroentgen);
 

@@ -54,6 +54,16 @@ inline bool scan_real_text(const char*& text, const char* end, RealText& parts);
 inline DecimalStatus real_text_to_float(const RealText& parts, int64_t exponent10,
                                         float& value);
 
+// The usual number of the data files, an optional sign, one digit, a point,
+// one to eight decimals and an exponent of a letter, a sign and two digits
+// ("-1.23456E+01"), read and converted at once: true with `value` set and
+// `text` moved behind the exponent when the number has that form, at least
+// eight characters follow the point, the mantissa is not zero and the
+// shortcut of real_text_to_float converts the value.  The value is then the one that scanning and
+// converting it in the general way gives.  False in every other case, with
+// `text` left where it was; the caller then takes the general way.
+inline bool scan_usual_real(const char*& text, const char* end, float& value);
+
 enum class IntegerStatus { kOk, kMalformed, kOverflow };
 
 // An optional sign and digits, as a 32-bit integer.  With `digits_optional`
@@ -69,6 +79,8 @@ namespace decimal_detail {
 constexpr double kPowersOf10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr uint64_t kPowersOf10Int[] = {1,      10,      100,      1000,     10000,
+                                       100000, 1000000, 10000000, 100000000};
 
 // The common case, w * 10**q with w below 2**53 and q within 22 of zero, in
 // one step of double arithmetic: w and 10**|q| are exact doubles, so one
@@ -200,6 +212,58 @@ inline DecimalStatus real_text_to_float(const RealText& parts, int64_t exponent1
     }
   }
   return decimal_to_float(parts.negative, parts.mantissa, exponent10, value);
+}
+
+[[gnu::always_inline]] inline bool scan_usual_real(const char*& text, const char* const end,
+                                                   float& value) {
+  using decimal_detail::digit_of;
+  const char* p = text;
+  const bool negative = decimal_detail::read_sign(p, end);
+  // The digit, the point and the next eight characters, read as one word.
+  unsigned digit = 0;
+  if (end - p < 10 || !digit_of(p[0], digit) || p[1] != '.') return false;
+  uint64_t word = 0;
+  std::memcpy(&word, p + 2, sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  // The decimals are the characters of the word up to its first that is not
+  // a digit: each byte of `other` is zero for a digit, and a carry or borrow
+  // moves only towards later characters, past that first one.
+  const uint64_t other =
+      ((word & 0xF0F0F0F0F0F0F0F0u) | (((word + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) >> 4)) ^
+      0x3333333333333333u;
+  const int decimals = other == 0 ? 8 : __builtin_ctzll(other) / 8;
+  const char* q = p + 2 + decimals;
+  // No decimals, or more than eight: the general way.
+  if (decimals == 0 || (decimals == 8 && q != end && digit_of(*q, digit))) return false;
+  // The decimals as a number: the word's digits moved to its top, below them
+  // zeros, combined as eight_digits does.
+  uint64_t v = (word - 0x3030303030303030u) << (8 * (8 - decimals));
+  v = (v * 10) + (v >> 8);
+  constexpr uint64_t kMask = 0x000000FF000000FFu;
+  constexpr uint64_t kMul1 = 100 + (uint64_t{1000000} << 32);
+  constexpr uint64_t kMul2 = 1 + (uint64_t{10000} << 32);
+  v = (((v & kMask) * kMul1) + (((v >> 16) & kMask) * kMul2)) >> 32;
+  const uint64_t significand =
+      (static_cast<uint64_t>(p[0] - '0') * decimal_detail::kPowersOf10Int[decimals]) + v;
+  // The exponent: a letter, a sign and two digits, and no digit behind them.
+  unsigned e1 = 0;
+  unsigned e2 = 0;
+  if (end - q < 4 || (q[0] != 'E' && q[0] != 'e' && q[0] != 'D' && q[0] != 'd') ||
+      (q[1] != '+' && q[1] != '-') || !digit_of(q[2], e1) || !digit_of(q[3], e2) ||
+      (end - q > 4 && digit_of(q[4], digit)) || significand == 0) {
+    return false;
+  }
+  const int64_t exponent = static_cast<int64_t>(e1 * 10 + e2);
+  float v32 = 0.0f;
+  if (!decimal_detail::fast_path(significand, (q[1] == '-' ? -exponent : exponent) - decimals,
+                                 v32)) {
+    return false;
+  }
+  value = negative ? -v32 : v32;
+  text = q + 4;
+  return true;
 }
 
 }  // namespace zelpra

@@ -207,6 +207,7 @@ bool parse_int_field(std::string_view field, int32_t& value) {
 bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value) {
   // The usual field, blanks and then a number that fills the rest of it or
   // is followed by blanks only, is read where it stands.
+  if (fixed_detail::parse_usual_field(field, value)) return true;
   const char* p = field.data();
   const char* const end = p + field.size();
   while (p != end && *p == ' ') ++p;
@@ -225,8 +226,8 @@ int32_t read_int_field(const LineSource& source, std::string_view line, int firs
   return value;
 }
 
-float read_real_field(const LineSource& source, std::string_view line, int first, int width, int d,
-                      bool scale_1p) {
+float fixed_detail::read_real_field_general(const LineSource& source, std::string_view line,
+                                            int first, int width, int d, bool scale_1p) {
   float value = 0.0f;
   if (!parse_real_field(column_view(line, first, width), d, scale_1p, value)) {
     source.fail(kConversionError);

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/decimal.h"
 #include "text/line_source.h"
 
 namespace zelpra {
@@ -76,7 +77,45 @@ bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value
 // The same, reading the field at (first, width) of `line`; a field that does
 // not convert ends the run with the fatal error 64 of `source`.
 int32_t read_int_field(const LineSource& source, std::string_view line, int first, int width);
-float read_real_field(const LineSource& source, std::string_view line, int first, int width,
-                      int d, bool scale_1p = false);
+inline float read_real_field(const LineSource& source, std::string_view line, int first,
+                             int width, int d, bool scale_1p = false);
+
+// ---- Definitions ------------------------------------------------------------
+// The database holds thousands of fields: the usual one is read here, in the
+// caller, and every other by the general parse_real_field.
+
+namespace fixed_detail {
+
+// A field of blanks, a number of the form that scan_usual_real reads and
+// blanks: true with its value.  False for any other field, with `value`
+// left as it was.
+inline bool parse_usual_field(std::string_view field, float& value) {
+  const char* p = field.data();
+  const char* const end = p + field.size();
+  while (p != end && *p == ' ') ++p;
+  float v = 0.0f;
+  if (!scan_usual_real(p, end, v)) return false;
+  while (p != end && *p == ' ') ++p;
+  if (p != end) return false;
+  value = v;
+  return true;
+}
+
+float read_real_field_general(const LineSource& source, std::string_view line, int first,
+                              int width, int d, bool scale_1p);
+
+}  // namespace fixed_detail
+
+inline float read_real_field(const LineSource& source, std::string_view line, int first,
+                             int width, int d, bool scale_1p) {
+  float value = 0.0f;
+  if (first >= 1 && width > 0 && static_cast<std::size_t>(first - 1) < line.size() &&
+      fixed_detail::parse_usual_field(
+          line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(width)),
+          value)) {
+    return value;
+  }
+  return fixed_detail::read_real_field_general(source, line, first, width, d, scale_1p);
+}
 
 }  // namespace zelpra

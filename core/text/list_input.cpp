@@ -270,6 +270,13 @@ bool read_plain_line(std::string_view line, const Items& items) {
       }
       case ListItem::Kind::kReal: {
         // The number must end where the value ends.
+        const char* q = p;
+        float usual = 0.0f;
+        if (scan_usual_real(q, end, usual) && (q == end || is_blank(*q))) {
+          *item.real_target() = usual;
+          p = q;
+          break;
+        }
         RealText parts;
         if (!scan_real_text(p, end, parts) || (p != end && !is_blank(*p)) || !parts.has_digits ||
             real_text_to_float(parts, parts.exponent - parts.decimals, *item.real_target()) !=

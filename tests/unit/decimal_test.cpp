@@ -307,6 +307,37 @@ TEST(DecimalToFloat, DigitsBeyondThoseTheReaderKeepsDecideTheRounding) {
   }
 }
 
+TEST(DecimalToFloat, TheUsualFormOfTheDataFilesWithOneToNineDecimals) {
+  // The data files write numbers as one digit, a point, a few decimals and a
+  // two-digit exponent ("-1.23456E+01"), which the readers take by a shorter
+  // way: every count of decimals, zeros among them, and each exponent that
+  // the shortcut serves, also as a fixed-column field padded with blanks.
+  Checker checker;
+  const std::vector<uint32_t> lows = lower_floats_of_pairs();
+  for (std::size_t i = 0; i < lows.size(); i += 5) {
+    const float f = float_of(lows[i]);
+    if (!std::isfinite(f)) continue;
+    for (int decimals = 1; decimals <= 9; ++decimals) {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%s%.*E", i % 2 ? "-" : "", decimals,
+                    static_cast<double>(f) * (i % 3 ? 1.0 : 1.000000001));
+      checker.check(buf);
+      const float expected = std::strtof(buf, nullptr);
+      float fixed = 0.0f;
+      const std::string padded = "   " + std::string(buf) + "  ";
+      if (!std::isinf(expected) && (!parse_real_field(padded, 5, false, fixed) ||
+                                    bits_of(fixed) != bits_of(expected))) {
+        ADD_FAILURE() << "fixed-column reader on \"" << padded << "\"";
+      }
+    }
+    if (checker.failures() > 10) break;
+  }
+  for (const char* t : {"1.00000000E+00", "0.00000000E+00", "1.20000000E-01", "9.99999999E+37",
+                        "5.0E-45", "1.10470E-03", "-0.00001E+05", "4.00000000E+00"}) {
+    checker.check(t);
+  }
+}
+
 TEST(DecimalToFloat, RangeBoundaries) {
   Checker checker;
   for (const char* t :
