@@ -111,17 +111,9 @@ bool LineSource::read_more() {
   }
 }
 
-bool LineSource::next_line(std::string_view& line) {
+bool LineSource::next_line_slow(std::string_view& line) {
   for (;;) {
-    const char* data = buffer_.get();
-    // (No buffer at all before the first read.)
-    const void* lf = begin_ < end_ ? std::memchr(data + begin_, '\n', end_ - begin_) : nullptr;
-    if (lf != nullptr) {
-      const std::size_t stop = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
-      line = std::string_view(data + begin_, stop - begin_);
-      begin_ = stop + 1;
-      break;
-    }
+    if (line_in_buffer(line)) return true;
     if (!read_more()) {
       // A line cut short by a failed read is not a line.
       if (read_failed_) fail(kReadError);
@@ -142,10 +134,8 @@ bool LineSource::next_line(std::string& line) {
   return got;
 }
 
-std::string_view LineSource::require_line() {
-  std::string_view line;
-  if (!next_line(line)) fail(kEndOfFile);
-  return line;
+void LineSource::require_line_slow(std::string_view& line) {
+  if (!next_line_slow(line)) fail(kEndOfFile);
 }
 
 std::string LineSource::rest() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -59,12 +60,18 @@ class LineSource {
   // line cut short by a failed read, or one too long to hold in memory, is
   // the fatal error 39.  The view stays valid until the next read from this
   // source.
-  bool next_line(std::string_view& line);
+  bool next_line(std::string_view& line) {
+    return line_in_buffer(line) || next_line_slow(line);
+  }
   bool next_line(std::string& line);
 
   // The next line, or the fatal end-of-file error 24.  The view stays valid
   // until the next read from this source.
-  std::string_view require_line();
+  std::string_view require_line() {
+    std::string_view line;
+    if (!line_in_buffer(line)) require_line_slow(line);
+    return line;
+  }
 
   // Everything not read yet, to the end of the input.
   std::string rest();
@@ -87,6 +94,24 @@ class LineSource {
  private:
   // More of the file behind what the buffer holds; false at its end.
   bool read_more();
+
+  // The usual case of next_line, defined here where the readers of the
+  // database can fit it into their loops: a whole line, its line end
+  // included, already in the buffer.  False, with nothing taken, otherwise.
+  bool line_in_buffer(std::string_view& line) {
+    if (begin_ >= end_) return false;  // (no buffer at all before the first read)
+    const char* const data = buffer_.get();
+    const void* const lf = std::memchr(data + begin_, '\n', end_ - begin_);
+    if (lf == nullptr) return false;
+    const std::size_t stop = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
+    line = std::string_view(data + begin_, stop - begin_);
+    begin_ = stop + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return true;
+  }
+  // The rest of next_line and require_line: reading on.
+  bool next_line_slow(std::string_view& line);
+  void require_line_slow(std::string_view& line);
 
   InputFile file_;              // closed for a text in memory
   std::unique_ptr<char[]> buffer_;  // [begin_, end_) not read yet

@@ -1,34 +1,13 @@
 #include "text/list_input.h"
 
 #include <cstdint>
+#include <new>
 #include <string_view>
 
 #include "text/decimal.h"
 #include "text/run_end.h"
 
 namespace zelpra {
-
-ListItem ListItem::integer(int32_t& variable) {
-  ListItem item;
-  item.kind_ = Kind::kInteger;
-  item.int_ = &variable;
-  return item;
-}
-
-ListItem ListItem::real(float& variable) {
-  ListItem item;
-  item.kind_ = Kind::kReal;
-  item.real_ = &variable;
-  return item;
-}
-
-ListItem ListItem::text(std::string& variable, std::size_t length) {
-  ListItem item;
-  item.kind_ = Kind::kText;
-  item.text_ = &variable;
-  item.length_ = length;
-  return item;
-}
 
 namespace {
 
@@ -274,7 +253,7 @@ bool read_plain_line(std::string_view line, const Items& items) {
         float usual = 0.0f;
         if (scan_usual_real(q, end, usual) && (q == end || is_blank(*q))) {
           *item.real_target() = usual;
-          p = q;
+          p = q == end ? q : q + 1;  // (and the blank behind it)
           break;
         }
         RealText parts;
@@ -312,13 +291,22 @@ void read_items(LineSource& source, const Items& items) {
 }  // namespace
 
 // A value too long to hold in memory is the read error of its source, not an
-// end by an uncaught exception.
+// end by an uncaught exception: LineSource::read_guarded, written out here,
+// where a statement costs no call through a std::function.
 void list_read(LineSource& source, std::initializer_list<ListItem> items) {
-  source.read_guarded([&] { read_items(source, items); });
+  try {
+    read_items(source, items);
+  } catch (const std::bad_alloc&) {
+    source.fail(kReadError);
+  }
 }
 
 void list_read(LineSource& source, const std::vector<ListItem>& items) {
-  source.read_guarded([&] { read_items(source, items); });
+  try {
+    read_items(source, items);
+  } catch (const std::bad_alloc&) {
+    source.fail(kReadError);
+  }
 }
 
 }  // namespace zelpra

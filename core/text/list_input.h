@@ -34,11 +34,28 @@ namespace zelpra {
 // One variable of a read statement.
 class ListItem {
  public:
-  static ListItem integer(int32_t& variable);
-  static ListItem real(float& variable);
+  // (Defined here: a statement of the database builds thousands of them.)
+  static ListItem integer(int32_t& variable) {
+    ListItem item;
+    item.kind_ = Kind::kInteger;
+    item.int_ = &variable;
+    return item;
+  }
+  static ListItem real(float& variable) {
+    ListItem item;
+    item.kind_ = Kind::kReal;
+    item.real_ = &variable;
+    return item;
+  }
   // A text variable of fixed length: the value is stored left-aligned, padded
   // with blanks or cut to `length` characters.
-  static ListItem text(std::string& variable, std::size_t length);
+  static ListItem text(std::string& variable, std::size_t length) {
+    ListItem item;
+    item.kind_ = Kind::kText;
+    item.text_ = &variable;
+    item.length_ = length;
+    return item;
+  }
 
   enum class Kind { kInteger, kReal, kText };
   Kind kind() const { return kind_; }
