@@ -58,10 +58,11 @@ inline DecimalStatus real_text_to_float(const RealText& parts, int64_t exponent1
 // one to eight decimals and an exponent of a letter, a sign and two digits
 // ("-1.23456E+01"), read and converted at once: true with `value` set and
 // `text` moved behind the exponent when the number has that form, at least
-// eight characters follow the point, the mantissa is not zero and the
-// shortcut of real_text_to_float converts the value.  The value is then the one that scanning and
-// converting it in the general way gives.  False in every other case, with
-// `text` left where it was; the caller then takes the general way.
+// eight characters follow the point, and the mantissa is zero (a signed
+// zero) or the shortcut of real_text_to_float converts the value.  The value
+// is then the one that scanning and converting it in the general way gives.
+// False in every other case, with `text` left where it was; the caller then
+// takes the general way.
 inline bool scan_usual_real(const char*& text, const char* end, float& value);
 
 enum class IntegerStatus { kOk, kMalformed, kOverflow };
@@ -252,8 +253,14 @@ inline DecimalStatus real_text_to_float(const RealText& parts, int64_t exponent1
   unsigned e2 = 0;
   if (end - q < 4 || (q[0] != 'E' && q[0] != 'e' && q[0] != 'D' && q[0] != 'd') ||
       (q[1] != '+' && q[1] != '-') || !digit_of(q[2], e1) || !digit_of(q[3], e2) ||
-      (end - q > 4 && digit_of(q[4], digit)) || significand == 0) {
+      (end - q > 4 && digit_of(q[4], digit))) {
     return false;
+  }
+  // A zero mantissa is zero, with its sign, whatever the exponent.
+  if (significand == 0) {
+    value = negative ? -0.0f : 0.0f;
+    text = q + 4;
+    return true;
   }
   const int64_t exponent = static_cast<int64_t>(e1 * 10 + e2);
   float v32 = 0.0f;
