@@ -62,7 +62,11 @@ inline DecimalStatus real_text_to_float(const RealText& parts, int64_t exponent1
 // zero) or the shortcut of real_text_to_float converts the value.  The value
 // is then the one that scanning and converting it in the general way gives.
 // False in every other case, with `text` left where it was; the caller then
-// takes the general way.
+// takes the general way.  With `kExponentOptional`, the number may also end
+// behind its decimals, with no exponent, at `end` or at a character that
+// cannot begin one (a reader that gives such a number no other meaning: the
+// free-form one; in a fixed-column field the scale factor applies to it).
+template <bool kExponentOptional = false>
 inline bool scan_usual_real(const char*& text, const char* end, float& value);
 
 enum class IntegerStatus { kOk, kMalformed, kOverflow };
@@ -215,6 +219,7 @@ inline DecimalStatus real_text_to_float(const RealText& parts, int64_t exponent1
   return decimal_to_float(parts.negative, parts.mantissa, exponent10, value);
 }
 
+template <bool kExponentOptional>
 [[gnu::always_inline]] inline bool scan_usual_real(const char*& text, const char* const end,
                                                    float& value) {
   using decimal_detail::digit_of;
@@ -248,6 +253,20 @@ inline DecimalStatus real_text_to_float(const RealText& parts, int64_t exponent1
   v = (((v & kMask) * kMul1) + (((v >> 16) & kMask) * kMul2)) >> 32;
   const uint64_t significand =
       (static_cast<uint64_t>(p[0] - '0') * decimal_detail::kPowersOf10Int[decimals]) + v;
+  if constexpr (kExponentOptional) {
+    // No exponent: the decimals end the number (no digit follows them).
+    if (q == end || (*q != 'E' && *q != 'e' && *q != 'D' && *q != 'd' && *q != '+' && *q != '-')) {
+      float v32 = 0.0f;
+      if (significand == 0) {
+        v32 = 0.0f;
+      } else if (!decimal_detail::fast_path(significand, -decimals, v32)) {
+        return false;
+      }
+      value = negative ? -v32 : v32;
+      text = q;
+      return true;
+    }
+  }
   // The exponent: a letter, a sign and two digits, and no digit behind them.
   unsigned e1 = 0;
   unsigned e2 = 0;

@@ -251,7 +251,8 @@ bool read_plain_line(std::string_view line, const Items& items) {
         // The number must end where the value ends.
         const char* q = p;
         float usual = 0.0f;
-        if (scan_usual_real(q, end, usual) && (q == end || is_blank(*q))) {
+        if (scan_usual_real</*kExponentOptional=*/true>(q, end, usual) &&
+            (q == end || is_blank(*q))) {
           *item.real_target() = usual;
           p = q == end ? q : q + 1;  // (and the blank behind it)
           break;
