@@ -97,7 +97,7 @@ constexpr uint64_t kPowersOf10Int[] = {1,      10,      100,      1000,     1000
 // a midpoint (its bits below the float's 24 are exactly one half).  False
 // for that case and for any w or q outside the bounds; the general path then
 // decides.
-inline bool fast_path(uint64_t w, int64_t q, float& v) {
+[[gnu::always_inline]] inline bool fast_path(uint64_t w, int64_t q, float& v) {
   if (w >= (uint64_t{1} << 53) || q < -22 || q > 22) return false;
   const double d = q < 0 ? static_cast<double>(w) / kPowersOf10[-q]
                          : static_cast<double>(w) * kPowersOf10[q];
