@@ -233,11 +233,11 @@ TEST(SymbolicLink, TheFileItNamesIsRewrittenAndTheLinkStays) {
     SCOPED_TRACE(c.label);
     ScratchDir dir;
     ScratchDir other;
-    other.write("tube.spec", kSpectrum);
-    fs::permissions(other / "tube.spec", fs::perms(0640));
+    other.write("tube_80kvp.txt", kSpectrum);
+    fs::permissions(other / "tube_80kvp.txt", fs::perms(0640));
     const std::string target =
-        c.relative ? "../" + fs::path(other.path()).filename().string() + "/tube.spec"
-                   : other / "tube.spec";
+        c.relative ? "../" + fs::path(other.path()).filename().string() + "/tube_80kvp.txt"
+                   : other / "tube_80kvp.txt";
     fs::create_symlink(target, c.chain ? dir / "link" : dir / "spectra.tmp");
     if (c.chain) fs::create_symlink("link", dir / "spectra.tmp");
     for (const char* tool : {"quiset", "belmor"}) {
@@ -247,27 +247,27 @@ TEST(SymbolicLink, TheFileItNamesIsRewrittenAndTheLinkStays) {
       EXPECT_EQ(run.result.status, 0) << tool << ": " << run.result.out << run.result.err;
       EXPECT_EQ(run.names_after, run.names_before) << tool;
     }
-    EXPECT_EQ(other.read("tube.spec"), converted("quiset"));
-    EXPECT_EQ(fs::status(other / "tube.spec").permissions(), fs::perms(0640));
+    EXPECT_EQ(other.read("tube_80kvp.txt"), converted("quiset"));
+    EXPECT_EQ(fs::status(other / "tube_80kvp.txt").permissions(), fs::perms(0640));
     EXPECT_TRUE(fs::is_symlink(dir / "spectra.tmp"));
     EXPECT_EQ(fs::read_symlink(dir / (c.chain ? "link" : "spectra.tmp")).string(), target);
     std::vector<std::string> in_other;
     for (const auto& e : fs::directory_iterator(other.path())) in_other.push_back(e.path().filename());
-    EXPECT_EQ(in_other, std::vector<std::string>{"tube.spec"});
+    EXPECT_EQ(in_other, std::vector<std::string>{"tube_80kvp.txt"});
   }
 }
 
 // A link to nothing reads as a missing spectra.tmp, and nothing is created.
 TEST(SymbolicLink, ADanglingOneReadsAsAMissingSpectrum) {
   ScratchDir dir;
-  fs::create_symlink("gone.spec", dir / "spectra.tmp");
+  fs::create_symlink("gone.txt", dir / "spectra.tmp");
   for (const char* tool : kAllTools) {
     E2eCase c = refused(in_world(tool), kSpectrumMissing);
     c.spectrum.reset();
     expect_case(c, dir);
   }
   EXPECT_TRUE(fs::is_symlink(dir / "spectra.tmp"));
-  EXPECT_FALSE(dir.exists("gone.spec"));
+  EXPECT_FALSE(dir.exists("gone.txt"));
 }
 
 // A file system that keeps no permission bits or owners refuses fchmod and
