@@ -50,7 +50,7 @@ void read_named_data_file(const std::string& datadir, std::string_view subdir,
     refuse(ListLine().text(missing_text).text(name).str());
   }
   LineSource source(std::move(file), kUnitData, path);
-  source.read_guarded([&source, read] { read(source); });
+  read(source);
 }
 
 }  // namespace zelpra

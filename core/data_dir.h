@@ -26,8 +26,8 @@ std::string data_path(std::string_view datadir, std::string_view subdir, std::st
 // Reads one name (kNameLength characters, blank-padded) from standard input
 // into `name`, opens the file of that name in <datadir>/<subdir> and runs
 // `read` on it: a source on unit 10 named by the path as opened, which its
-// fatal input errors report, read as LineSource::read_guarded reads.  A file
-// that does not open is refused with the free-form line `missing_text`
+// fatal input errors report (a line or value too long to hold in memory
+// among them, as the read error 39).  A file that does not open is refused with the free-form line `missing_text`
 // followed by the name at its full length.
 void read_named_data_file(const std::string& datadir, std::string_view subdir,
                           std::string_view missing_text, std::string& name,

@@ -119,31 +119,27 @@ void read_kshell(const std::string& datadir) {
 // number of segments), then one line of five values per segment.
 void read_photoelectric(const std::string& datadir) {
   DatabaseFile f(datadir, "photoe.data");
-  f.source().read_guarded([&f] {
-    ElementData& d = ELEMENT_DATA;
-    int32_t unused = 0;
-    for (int i = 0; i < kPhotoElements; ++i) {
-      list_read(f.source(), {ListItem::integer(unused), ListItem::integer(d.npe[i])});
-      if (d.npe[i] > kMaxSegments) refuse(list_text_line("ERROR: photoe.data npe.gt.13"));
-      for (int j = 0; j < d.npe[i]; ++j) {
-        auto& s = d.pe[i][j];
-        list_read(f.source(), {ListItem::real(s[0]), ListItem::real(s[1]), ListItem::real(s[2]),
-                               ListItem::real(s[3]), ListItem::real(s[4])});
-      }
+  ElementData& d = ELEMENT_DATA;
+  int32_t unused = 0;
+  for (int i = 0; i < kPhotoElements; ++i) {
+    list_read(f.source(), {ListItem::integer(unused), ListItem::integer(d.npe[i])});
+    if (d.npe[i] > kMaxSegments) refuse(list_text_line("ERROR: photoe.data npe.gt.13"));
+    for (int j = 0; j < d.npe[i]; ++j) {
+      auto& s = d.pe[i][j];
+      list_read(f.source(), {ListItem::real(s[0]), ListItem::real(s[1]), ListItem::real(s[2]),
+                             ListItem::real(s[3]), ListItem::real(s[4])});
     }
-  });
+  }
 }
 
 // Eight heading lines, then 38 pairs of log10(E/MeV) and log10(mu_en/rho).
 void read_air(const std::string& datadir) {
   DatabaseFile f(datadir, "air");
-  f.source().read_guarded([&f] {
-    ElementData& d = ELEMENT_DATA;
-    for (int k = 0; k < 8; ++k) list_read(f.source(), {});
-    for (int i = 0; i < kAirPoints; ++i) {
-      list_read(f.source(), {ListItem::real(d.airle[i]), ListItem::real(d.airlm[i])});
-    }
-  });
+  ElementData& d = ELEMENT_DATA;
+  for (int k = 0; k < 8; ++k) list_read(f.source(), {});
+  for (int i = 0; i < kAirPoints; ++i) {
+    list_read(f.source(), {ListItem::real(d.airle[i]), ListItem::real(d.airlm[i])});
+  }
 }
 
 }  // namespace

@@ -289,12 +289,11 @@ void read_items(LineSource& source, const Items& items) {
   }
 }
 
-}  // namespace
-
 // A value too long to hold in memory is the read error of its source, not an
-// end by an uncaught exception: LineSource::read_guarded, written out here,
-// where a statement costs no call through a std::function.
-void list_read(LineSource& source, std::initializer_list<ListItem> items) {
+// end by an uncaught exception (LineSource::read_guarded, written out here,
+// where a statement costs no call through a std::function).
+template <typename Items>
+void read_statement(LineSource& source, const Items& items) {
   try {
     read_items(source, items);
   } catch (const std::bad_alloc&) {
@@ -302,12 +301,14 @@ void list_read(LineSource& source, std::initializer_list<ListItem> items) {
   }
 }
 
+}  // namespace
+
+void list_read(LineSource& source, std::initializer_list<ListItem> items) {
+  read_statement(source, items);
+}
+
 void list_read(LineSource& source, const std::vector<ListItem>& items) {
-  try {
-    read_items(source, items);
-  } catch (const std::bad_alloc&) {
-    source.fail(kReadError);
-  }
+  read_statement(source, items);
 }
 
 }  // namespace zelpra
