@@ -155,16 +155,6 @@ std::string column_field(std::string_view line, int first, int width) {
 
 namespace {
 
-// The columns of a numeric field that the line holds: the blanks that pad a
-// short line are passed over like any other blanks, so they need not be
-// there.
-std::string_view column_view(std::string_view line, int first, int width) {
-  if (first < 1 || width <= 0) return {};
-  const std::size_t start = static_cast<std::size_t>(first - 1);
-  if (start >= line.size()) return {};
-  return line.substr(start, static_cast<std::size_t>(width));
-}
-
 // The field without any of its blanks, in `storage`.
 std::string_view without_blanks(std::string_view field, std::string& storage) {
   storage.clear();
@@ -222,14 +212,16 @@ bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value
 
 int32_t read_int_field(const LineSource& source, std::string_view line, int first, int width) {
   int32_t value = 0;
-  if (!parse_int_field(column_view(line, first, width), value)) source.fail(kConversionError);
+  if (!parse_int_field(fixed_detail::column_view(line, first, width), value)) {
+    source.fail(kConversionError);
+  }
   return value;
 }
 
 float fixed_detail::read_real_field_general(const LineSource& source, std::string_view line,
                                             int first, int width, int d, bool scale_1p) {
   float value = 0.0f;
-  if (!parse_real_field(column_view(line, first, width), d, scale_1p, value)) {
+  if (!parse_real_field(fixed_detail::column_view(line, first, width), d, scale_1p, value)) {
     source.fail(kConversionError);
   }
   return value;

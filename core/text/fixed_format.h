@@ -86,6 +86,16 @@ inline float read_real_field(const LineSource& source, std::string_view line, in
 
 namespace fixed_detail {
 
+// The columns of a numeric field that the line holds: the blanks that pad a
+// short line are passed over like any other blanks, so they need not be
+// there.
+inline std::string_view column_view(std::string_view line, int first, int width) {
+  if (first < 1 || width <= 0) return {};
+  const std::size_t start = static_cast<std::size_t>(first - 1);
+  if (start >= line.size()) return {};
+  return line.substr(start, static_cast<std::size_t>(width));
+}
+
 // A field of blanks, a number of the form that scan_usual_real reads and
 // blanks: true with its value.  False for any other field, with `value`
 // left as it was.
@@ -109,10 +119,7 @@ float read_real_field_general(const LineSource& source, std::string_view line, i
 inline float read_real_field(const LineSource& source, std::string_view line, int first,
                              int width, int d, bool scale_1p) {
   float value = 0.0f;
-  if (first >= 1 && width > 0 && static_cast<std::size_t>(first - 1) < line.size() &&
-      fixed_detail::parse_usual_field(
-          line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(width)),
-          value)) {
+  if (fixed_detail::parse_usual_field(fixed_detail::column_view(line, first, width), value)) {
     return value;
   }
   return fixed_detail::read_real_field_general(source, line, first, width, d, scale_1p);
