@@ -16,8 +16,6 @@ std::string right_aligned(const std::string& s, std::size_t width) {
   return std::string(width - s.size(), ' ') + s;
 }
 
-OutputSink* g_sink = nullptr;
-
 }  // namespace
 
 std::string format_list_real(float value) {
@@ -113,25 +111,30 @@ std::string ListLine::str() const {
 std::string list_text_line(std::string_view text) { return ListLine().text(text).str(); }
 
 Output& Output::operator<<(std::string_view text) {
-  if (g_sink != nullptr) {
-    g_sink->write(text);
+  if (sink_ != nullptr) {
+    sink_->write(text);
   } else {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fwrite(text.data(), 1, text.size(), stream_);
   }
   return *this;
 }
 
 bool Output::flush() {
-  const bool sink_good = g_sink == nullptr || g_sink->flush();
-  // A failed write to stdout leaves its error indicator set.
-  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 && sink_good;
+  const bool sink_good = sink_ == nullptr || sink_->flush();
+  // A failed write leaves the stream's error indicator set.
+  return std::fflush(stream_) == 0 && std::ferror(stream_) == 0 && sink_good;
 }
 
 Output& out() {
-  static Output output;
+  static Output output(stdout);
   return output;
 }
 
-void set_output_sink(OutputSink* sink) { g_sink = sink; }
+Output& error_out() {
+  static Output output(stderr);
+  return output;
+}
+
+void set_output_sink(OutputSink* sink) { out().set_sink(sink); }
 
 }  // namespace zelpra

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -55,20 +56,7 @@ class ListLine {
 // A free-form line holding one text value: " <text>\n".
 std::string list_text_line(std::string_view text);
 
-// Where tools print their results and messages: standard output, through
-// the C library's stream stdout, unless a test has put a sink in its place.
-// (The C++ standard streams are not used: setting them up is a noticeable
-// part of a short run.)
-class Output {
- public:
-  Output& operator<<(std::string_view text);
-  // Flushes what was written; false when standard output (or the sink in its
-  // place) has failed at any point.
-  bool flush();
-};
-Output& out();
-
-// What takes out()'s text in place of standard output.
+// What takes an Output's text in place of its standard stream (tests).
 class OutputSink {
  public:
   virtual void write(std::string_view text) = 0;
@@ -77,7 +65,30 @@ class OutputSink {
  protected:
   ~OutputSink() = default;
 };
-void set_output_sink(OutputSink* sink);  // nullptr restores standard output
+
+// A standard stream that the tools write to, through the C library's stream,
+// unless a test has put a sink in its place.  (The C++ standard streams are
+// not used: setting them up is a noticeable part of a short run.)
+class Output {
+ public:
+  explicit Output(std::FILE* stream) : stream_(stream) {}
+  Output& operator<<(std::string_view text);
+  // Flushes what was written; false when the stream (or the sink in its
+  // place) has failed at any point.
+  bool flush();
+  void set_sink(OutputSink* sink) { sink_ = sink; }  // nullptr restores the stream
+
+ private:
+  std::FILE* stream_;
+  OutputSink* sink_ = nullptr;
+};
+
+// Standard output: the tools' results and messages.
+Output& out();
+// Standard error: the line of a fatal input/output error.
+Output& error_out();
+
+void set_output_sink(OutputSink* sink);  // out()'s sink; nullptr restores standard output
 
 // out() into a C++ stream (tests); nullptr restores standard output.
 // Defined on its own, in list_output_stream.cpp, so that the programs carry

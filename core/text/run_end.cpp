@@ -62,10 +62,6 @@ void fatal_io(int error, int unit, std::string file) {
   throw end;
 }
 
-namespace {
-OutputSink* g_error_sink = nullptr;
-}  // namespace
-
 int run_tool(const char* tool, void (*body)()) {
   // A standard stream that the caller closed is opened on /dev/null, so that
   // no file the tool opens later takes its place: a closed standard input
@@ -94,17 +90,10 @@ int run_tool(const char* tool, void (*body)()) {
   }
   const std::string err = ended.stderr_line(tool);
   if (!err.empty()) {
-    if (g_error_sink != nullptr) {
-      g_error_sink->write(err);
-      g_error_sink->flush();
-    } else {
-      std::fwrite(err.data(), 1, err.size(), stderr);
-      std::fflush(stderr);
-    }
+    error_out() << err;
+    error_out().flush();
   }
   return status;
 }
-
-void set_error_sink(OutputSink* sink) { g_error_sink = sink; }
 
 }  // namespace zelpra

@@ -68,10 +68,4 @@ struct RunEnd {
 // "stdout", rather than as a success whose result was lost.
 int run_tool(const char* tool, void (*body)());
 
-class OutputSink;  // text/list_output.h
-
-// Where run_tool writes the fatal error line: standard error, unless a test
-// has put a sink in its place (nullptr restores standard error).
-void set_error_sink(OutputSink* sink);
-
 }  // namespace zelpra

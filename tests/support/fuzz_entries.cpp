@@ -915,8 +915,8 @@ void routine_keeping_its_end() {
 // What run_tool writes to standard error goes here for one call.
 class ScopedStderr final : public OutputSink {
  public:
-  ScopedStderr() { set_error_sink(this); }
-  ~ScopedStderr() { set_error_sink(nullptr); }
+  ScopedStderr() { error_out().set_sink(this); }
+  ~ScopedStderr() { error_out().set_sink(nullptr); }
   ScopedStderr(const ScopedStderr&) = delete;
   ScopedStderr& operator=(const ScopedStderr&) = delete;
   void write(std::string_view text) override { text_ += text; }
