@@ -3,13 +3,16 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +23,13 @@
 #include <stdexcept>
 #include <thread>
 #include <vector>
+
+#if defined(__linux__) && (defined(__x86_64__) || defined(__aarch64__))
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#define ZELPRA_SYSCALL_FILTER 1
+#endif
 
 extern char** environ;
 
@@ -93,6 +103,36 @@ int temp_fd(const std::string& content) {
   return fd;
 }
 
+// Makes fchmod and fchown fail with EPERM in this process and in what it
+// executes, by a seccomp filter: the other system calls pass.  False where
+// no filter can be installed.
+bool install_chmod_refusal() {
+#ifdef ZELPRA_SYSCALL_FILTER
+#if defined(__x86_64__)
+  constexpr uint32_t kArch = AUDIT_ARCH_X86_64;
+#else
+  constexpr uint32_t kArch = AUDIT_ARCH_AARCH64;
+#endif
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArch, 1, 0),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fchmod, 1, 0),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fchown, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EPERM & SECCOMP_RET_DATA)),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  sock_fprog program{};
+  program.len = static_cast<unsigned short>(sizeof filter / sizeof filter[0]);
+  program.filter = filter;
+  return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+         prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+#else
+  return false;
+#endif
+}
+
 // In the child: the faults, the working directory and the standard streams.
 // Returns false when the child cannot be set up as asked.
 bool set_up_child(const std::string& workdir, const RunOptions& options, int in_fd, int out_fd,
@@ -127,10 +167,18 @@ bool set_up_child(const std::string& workdir, const RunOptions& options, int in_
     dup2(out_fd, 1);
   }
   dup2(err_fd, 2);
-  return true;
+  return !faults.refuse_chmod || install_chmod_refusal();
 }
 
 }  // namespace
+
+bool can_refuse_chmod() {
+#ifdef ZELPRA_SYSCALL_FILTER
+  return true;
+#else
+  return false;
+#endif
+}
 
 RunResult run_in_child(const std::string& workdir, const RunOptions& options,
                        const std::function<int()>& body) {

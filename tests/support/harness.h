@@ -56,7 +56,14 @@ struct Faults {
   // Standard input opened on this path (a directory, say) instead of
   // RunOptions::stdin_text.
   std::optional<std::string> stdin_path;
+  // fchmod and fchown fail with EPERM, as on a file system that keeps no
+  // Unix permissions or owners (a system-call filter, which holds in a
+  // statically linked program too; see can_refuse_chmod).
+  bool refuse_chmod = false;
 };
+
+// Whether Faults::refuse_chmod can be had on this machine.
+bool can_refuse_chmod();
 
 // Exit status when the program could not be started as asked (for example
 // the user it was to run as may not reach the build directory).

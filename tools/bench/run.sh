@@ -5,6 +5,11 @@
 #   tools/bench/run.sh 1000         1000 pairs
 #   ZELPRA_BENCH_BIN=<dir> tools/bench/run.sh    the programs in <dir> (another
 #                                   build, an older commit) instead of build/bin
+#   ZELPRA_BENCH_STATIC_FLOOR=1 tools/bench/run.sh
+#                                   the floor linked statically, as the programs
+#                                   are: it then pays no loading of shared
+#                                   libraries either, and the ratios show the
+#                                   tools' own work alone
 #
 # Run by hand; it is no part of the tests.  It builds the seven programs
 # (release preset) unless ZELPRA_BENCH_BIN names a directory that already
@@ -68,7 +73,9 @@ done
 
 rm -rf "$work"
 mkdir -p "$work"
-cc -O2 -o "$work/floor" "$root/tools/bench/floor.c"
+floor_link=()
+if [ -n "${ZELPRA_BENCH_STATIC_FLOOR:-}" ]; then floor_link=(-static-pie); fi
+cc -O2 "${floor_link[@]}" -o "$work/floor" "$root/tools/bench/floor.c"
 cc -O2 -o "$work/alternate" "$root/tools/bench/alternate.c"
 
 # The data directory: the example data and one material of ten elements in
@@ -137,7 +144,8 @@ instructions() {
 have_valgrind=0
 command -v valgrind >/dev/null && have_valgrind=1
 
-echo "bench: programs in $bin; $pairs pairs of runs; scratch in $work"
+echo "bench: programs in $bin; $pairs pairs of runs; scratch in $work;" \
+  "floor linked ${floor_link[*]:-dynamically}"
 printf '%-8s %-8s %9s %9s %6s %11s %9s' data tool "floor ms" "tool ms" ratio "(q1-q3)" hyperfine
 [ $have_valgrind -eq 1 ] && printf ' %12s %12s %6s' "floor instr" "tool instr" ratio
 printf '\n'
