@@ -95,24 +95,23 @@ void read_inscat(const std::string& datadir) {
 // a file too large to hold is the read error.
 void read_kshell(const std::string& datadir) {
   DatabaseFile f(datadir, "kshell_data");
-  f.source().read_guarded([&f] {
-    LineSource source(f.source().rest(), kUnitDatabase, f.source().name());
-    ElementData& d = ELEMENT_DATA;
-    int32_t z = 0;
-    for (int rec = 0; rec < 4; ++rec) {
-      const std::size_t start = source.offset();
-      list_read(source, {ListItem::integer(z)});
-      if (z < 1 || z > kKshellElements) {
-        refuse(list_text_line("ERROR: kshell_data atomic number not in 1..74"));
-      }
-      source.seek(start);
-      auto& a = d.ksha[z - 1];
-      auto& b = d.kshb[z - 1];
-      list_read(source, {ListItem::integer(z), ListItem::real(a[0]), ListItem::real(a[1]),
-                         ListItem::real(a[2]), ListItem::real(a[3]), ListItem::real(b[0]),
-                         ListItem::real(b[1]), ListItem::real(b[2]), ListItem::real(b[3])});
+  LineSource& source = f.source();
+  source.read_whole();
+  ElementData& d = ELEMENT_DATA;
+  int32_t z = 0;
+  for (int rec = 0; rec < 4; ++rec) {
+    const std::size_t start = source.offset();
+    list_read(source, {ListItem::integer(z)});
+    if (z < 1 || z > kKshellElements) {
+      refuse(list_text_line("ERROR: kshell_data atomic number not in 1..74"));
     }
-  });
+    source.seek(start);
+    auto& a = d.ksha[z - 1];
+    auto& b = d.kshb[z - 1];
+    list_read(source, {ListItem::integer(z), ListItem::real(a[0]), ListItem::real(a[1]),
+                       ListItem::real(a[2]), ListItem::real(a[3]), ListItem::real(b[0]),
+                       ListItem::real(b[1]), ListItem::real(b[2]), ListItem::real(b[3])});
+  }
 }
 
 // For Z = 1..100 in file order: a count line (an unused integer and the

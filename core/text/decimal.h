@@ -244,7 +244,8 @@ template <bool kExponentOptional>
   // No decimals, or more than eight: the general way.
   if (decimals == 0 || (decimals == 8 && q != end && digit_of(*q, digit))) return false;
   // The decimals as a number: the word's digits moved to its top, below them
-  // zeros, combined as eight_digits does.
+  // zeros, then combined pairwise (as four_digits does), in three steps of
+  // doubling width.
   uint64_t v = (word - 0x3030303030303030u) << (8 * (8 - decimals));
   v = (v * 10) + (v >> 8);
   constexpr uint64_t kMask = 0x000000FF000000FFu;

@@ -147,9 +147,8 @@ FixedRecord& FixedRecord::A(std::string_view text, int w) {
 
 std::string column_field(std::string_view line, int first, int width) {
   std::string field(static_cast<std::size_t>(width > 0 ? width : 0), ' ');
-  if (first < 1 || width <= 0) return field;
-  std::size_t start = static_cast<std::size_t>(first - 1);
-  for (std::size_t k = 0; k < field.size() && start + k < line.size(); ++k) field[k] = line[start + k];
+  const std::string_view columns = fixed_detail::column_view(line, first, width);
+  columns.copy(field.data(), columns.size());
   return field;
 }
 
@@ -195,9 +194,12 @@ bool parse_int_field(std::string_view field, int32_t& value) {
 }
 
 bool parse_real_field(std::string_view field, int d, bool scale_1p, float& value) {
-  // The usual field, blanks and then a number that fills the rest of it or
-  // is followed by blanks only, is read where it stands.
-  if (fixed_detail::parse_usual_field(field, value)) return true;
+  return fixed_detail::parse_usual_field(field, value) ||
+         fixed_detail::parse_other_field(field, d, scale_1p, value);
+}
+
+bool fixed_detail::parse_other_field(std::string_view field, int d, bool scale_1p, float& value) {
+  // A field without blanks inside its value is read where it stands.
   const char* p = field.data();
   const char* const end = p + field.size();
   while (p != end && *p == ' ') ++p;
@@ -221,7 +223,7 @@ int32_t read_int_field(const LineSource& source, std::string_view line, int firs
 float fixed_detail::read_real_field_general(const LineSource& source, std::string_view line,
                                             int first, int width, int d, bool scale_1p) {
   float value = 0.0f;
-  if (!parse_real_field(fixed_detail::column_view(line, first, width), d, scale_1p, value)) {
+  if (!parse_other_field(column_view(line, first, width), d, scale_1p, value)) {
     source.fail(kConversionError);
   }
   return value;

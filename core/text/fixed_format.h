@@ -111,6 +111,9 @@ inline bool parse_usual_field(std::string_view field, float& value) {
   return true;
 }
 
+// parse_real_field for a field that parse_usual_field does not take.
+bool parse_other_field(std::string_view field, int d, bool scale_1p, float& value);
+
 float read_real_field_general(const LineSource& source, std::string_view line, int first,
                               int width, int d, bool scale_1p);
 

@@ -138,24 +138,13 @@ void LineSource::require_line_slow(std::string_view& line) {
   if (!next_line_slow(line)) fail(kEndOfFile);
 }
 
-std::string LineSource::rest() {
+void LineSource::read_whole() {
   while (read_more()) {
   }
   if (read_failed_) fail(kReadError);
-  std::string text(buffer_.get() + begin_, end_ - begin_);
-  begin_ = end_;
-  return text;
 }
 
 void LineSource::fail(int error) const { fatal_io(error, unit_, name_); }
-
-void LineSource::read_guarded(const std::function<void()>& read) {
-  try {
-    read();
-  } catch (const std::bad_alloc&) {
-    fail(kReadError);
-  }
-}
 
 namespace {
 LineSource* g_stdin_override = nullptr;

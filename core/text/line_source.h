@@ -8,11 +8,13 @@
 
 #include <cstddef>
 #include <cstring>
-#include <functional>
 #include <iosfwd>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
+
+#include "text/run_end.h"
 
 namespace zelpra {
 
@@ -73,10 +75,13 @@ class LineSource {
     return line;
   }
 
-  // Everything not read yet, to the end of the input.
-  std::string rest();
+  // Reads the rest of the input into memory, so that offset and seek hold
+  // for all of it.  A failed read, or an input too large to hold, is the
+  // fatal error 39.
+  void read_whole();
 
-  // For a text in memory: where the next line starts, and a return there.
+  // For an input held whole in memory (read_whole, or a text): where the
+  // next line starts, and a return there.
   std::size_t offset() const { return begin_; }
   void seek(std::size_t offset) { begin_ = offset; }
 
@@ -86,7 +91,14 @@ class LineSource {
   // Runs `read`, which reads from this source.  Running out of memory on the
   // way (a line, or a value in it, too long to hold) is the fatal read error
   // 39 of this source rather than an end by an uncaught exception.
-  void read_guarded(const std::function<void()>& read);
+  template <typename Read>
+  void read_guarded(Read&& read) {
+    try {
+      read();
+    } catch (const std::bad_alloc&) {
+      fail(kReadError);
+    }
+  }
 
   int unit() const { return unit_; }
   const std::string& name() const { return name_; }

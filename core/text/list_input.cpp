@@ -1,7 +1,6 @@
 #include "text/list_input.h"
 
 #include <cstdint>
-#include <new>
 #include <string_view>
 
 #include "text/decimal.h"
@@ -201,18 +200,24 @@ void convert_integer(const Statement& st, const Value& v, int32_t& target) {
   }
 }
 
+// A real from its parts: at least one digit in the mantissa (else
+// kSyntaxError), a value within the float range (else kConversionError);
+// 0 with `value` set.
+[[gnu::always_inline]] inline int list_real(const RealText& parts, float& value) {
+  if (!parts.has_digits) return kSyntaxError;
+  if (real_text_to_float(parts, parts.exponent - parts.decimals, value) != DecimalStatus::kOk) {
+    return kConversionError;
+  }
+  return 0;
+}
+
 // Reals: the number forms of split_real_text with at least one digit in the
 // mantissa; NaN, Inf and quoted values are not numbers.
 void convert_real(const Statement& st, const Value& v, float& target) {
   if (v.delimited) st.fail(kSyntaxError);
   RealText parts;
-  if (!split_real_text(v.chars, parts) || !parts.has_digits) st.fail(kSyntaxError);
-  float value = 0.0f;
-  if (real_text_to_float(parts, parts.exponent - parts.decimals, value) !=
-      DecimalStatus::kOk) {
-    st.fail(kConversionError);
-  }
-  target = value;
+  if (!split_real_text(v.chars, parts)) st.fail(kSyntaxError);
+  if (const int error = list_real(parts, target)) st.fail(error);
 }
 
 void convert_text(const Statement& st, const Value& v, std::string& target, std::size_t length) {
@@ -258,9 +263,8 @@ bool read_plain_line(std::string_view line, const Items& items) {
           break;
         }
         RealText parts;
-        if (!scan_real_text(p, end, parts) || (p != end && !is_blank(*p)) || !parts.has_digits ||
-            real_text_to_float(parts, parts.exponent - parts.decimals, *item.real_target()) !=
-                DecimalStatus::kOk) {
+        if (!scan_real_text(p, end, parts) || (p != end && !is_blank(*p)) ||
+            list_real(parts, *item.real_target()) != 0) {
           return false;
         }
         break;
@@ -289,16 +293,10 @@ void read_items(LineSource& source, const Items& items) {
   }
 }
 
-// A value too long to hold in memory is the read error of its source, not an
-// end by an uncaught exception (LineSource::read_guarded, written out here,
-// where a statement costs no call through a std::function).
+// A value too long to hold in memory is the read error of its source.
 template <typename Items>
 void read_statement(LineSource& source, const Items& items) {
-  try {
-    read_items(source, items);
-  } catch (const std::bad_alloc&) {
-    source.fail(kReadError);
-  }
+  source.read_guarded([&] { read_items(source, items); });
 }
 
 }  // namespace

@@ -135,6 +135,4 @@ Output& error_out() {
   return output;
 }
 
-void set_output_sink(OutputSink* sink) { out().set_sink(sink); }
-
 }  // namespace zelpra

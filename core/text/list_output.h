@@ -88,8 +88,6 @@ Output& out();
 // Standard error: the line of a fatal input/output error.
 Output& error_out();
 
-void set_output_sink(OutputSink* sink);  // out()'s sink; nullptr restores standard output
-
 // out() into a C++ stream (tests); nullptr restores standard output.
 // Defined on its own, in list_output_stream.cpp, so that the programs carry
 // none of the stream library.

@@ -24,7 +24,7 @@ StreamSink g_stream_sink;
 
 void set_out(std::ostream* stream) {
   g_stream_sink.stream = stream;
-  set_output_sink(stream != nullptr ? &g_stream_sink : nullptr);
+  out().set_sink(stream != nullptr ? &g_stream_sink : nullptr);
 }
 
 }  // namespace zelpra

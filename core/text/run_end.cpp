@@ -53,14 +53,20 @@ void refuse_aborting(std::string_view message) {
   refuse(list_text_line(message) + list_text_line("Aborting."));
 }
 
-void fatal_io(int error, int unit, std::string file) {
+namespace {
+
+RunEnd io_end(int error, int unit, std::string file) {
   RunEnd end;
   end.status = error & 0xFF;
   end.io_error = error;
   end.unit = unit;
   end.file = std::move(file);
-  throw end;
+  return end;
 }
+
+}  // namespace
+
+void fatal_io(int error, int unit, std::string file) { throw io_end(error, unit, std::move(file)); }
 
 int run_tool(const char* tool, void (*body)()) {
   // A standard stream that the caller closed is opened on /dev/null, so that
@@ -72,28 +78,20 @@ int run_tool(const char* tool, void (*body)()) {
       if (opened >= 0 && opened != fd) close(opened);
     }
   }
-  int status = 0;
   RunEnd ended;
   try {
     body();
   } catch (const RunEnd& end) {
     ended = end;
-    status = end.status;
     out() << end.out;
   }
-  const bool stdout_failed = !out().flush();
-  if (stdout_failed && ended.io_error == 0) {
-    ended.io_error = kWriteError;
-    ended.unit = kUnitStdout;
-    ended.file = "stdout";
-    status = kWriteError;
-  }
+  if (!out().flush() && ended.io_error == 0) ended = io_end(kWriteError, kUnitStdout, "stdout");
   const std::string err = ended.stderr_line(tool);
   if (!err.empty()) {
     error_out() << err;
     error_out().flush();
   }
-  return status;
+  return ended.status;
 }
 
 }  // namespace zelpra
