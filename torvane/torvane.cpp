@@ -155,10 +155,9 @@ void TORVANE() {
   const float xt = static_cast<float>(static_cast<double>(s3) / kTorvaneErgPerGramPerMilliroentgen);
 
   if (iout == 1) {
-    std::string name = matname;
-    name.resize(kNameLength, ' ');
+    // The name as read, blank-padded to its full length.
     out() << ListLine().text("# Half Value Layer (HVL) estimage, cm ").str();
-    out() << ListLine().text("#    Material: ").text(name).str();
+    out() << ListLine().text("#    Material: ").text(matname).str();
     REPORT_SPECTRUM();
     out() << list_text_line("# HVL estimate:");
     out() << list_text_line("#   value 1 = HVL in cm");
