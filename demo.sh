@@ -10,7 +10,7 @@ echo "== building the tools"
 mkdir -p "$top/scratch"
 log=$top/scratch/demo-build.log
 if ! { cmake --preset default &&
-       cmake --build --preset default --target dosix atlune torvane quiset brask fendo belmor
+       cmake --build --preset default --target zelpra_programs
      } >"$log" 2>&1; then
   cat "$log" >&2
   echo "demo.sh: the build failed (the output above is kept in $log)" >&2

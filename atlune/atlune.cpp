@@ -21,11 +21,8 @@
 #include "text/line_source.h"
 #include "text/list_input.h"
 #include "text/list_output.h"
-#include "text/run_end.h"
 
 namespace zelpra {
-
-void EFF_ATTEN();
 
 // EFF_ATTEN: the main routine of atlune.
 void EFF_ATTEN() {

@@ -50,7 +50,7 @@ namespace {
 // An energy of 0 or below has no logarithm and no air weight: the bin's
 // weight is not a number, so the exposure of such a spectrum is undefined
 // rather than zero, and the run ends when the mixture routine refuses the bin
-// in the estimate or transmission sum (every run reaches one of them).
+// as the linear coefficients are computed.
 double air_weight(float e) {
   if (e <= 0.0f) return std::numeric_limits<double>::quiet_NaN();
   const float l = static_cast<float>(std::log10(static_cast<double>(e) / kKeVPerMeV));
@@ -113,11 +113,9 @@ void TORVANE() {
   const int32_t nbin = std::min<int32_t>(s.nbin, kMaxBins);
 
   // A bin's air weight and linear coefficient depend on its energy alone:
-  // each is computed once, by the first sum that needs it, and the later sums
-  // take the same value.
+  // each is computed once and taken by every sum that needs it.
   std::array<double, kMaxBins> wair{};
   std::array<double, kMaxBins> mu{};
-  bool mu_known = false;
 
   // Exposure of the unfiltered spectrum.
   float s1 = 0.0f;
@@ -128,16 +126,17 @@ void TORVANE() {
   const float x0 = static_cast<float>(static_cast<double>(s1) / kTorvaneErgPerGramPerMilliroentgen);
   // Both the estimate and the transmission are shares of this exposure.
   if (x0 == 0.0f) refuse(list_text_line("ERROR in torvane:  exposure of the spectrum is 0"));
+  // The linear coefficients come after that check, so a spectrum with no
+  // exposure is refused for it before the mixture routine can refuse a bin.
+  for (int32_t i = 0; i < nbin; ++i) mu[i] = linear_mu(s.ebin[i]);
 
   // Estimate: ln 2 over the exposure-weighted mean linear coefficient.
   if (hvl == 0.0f) {
     float s2 = 0.0f;
     for (int32_t i = 0; i < nbin; ++i) {
-      mu[i] = linear_mu(s.ebin[i]);
       s2 = add_stored(s2, weighted_term(mu[i], photons, s.ebin[i], s.phi[i],
                                         stored(wair[i]), s.de));
     }
-    mu_known = true;
     // The mean coefficient in cm-1 stays in double precision; a material
     // that attenuates nothing (density 0) has no half-value layer.
     const double mean_mu = (static_cast<double>(s2) / kTorvaneErgPerGramPerMilliroentgen) / x0;
@@ -150,17 +149,15 @@ void TORVANE() {
   // Exposure behind the layer.
   float s3 = 0.0f;
   for (int32_t i = 0; i < nbin; ++i) {
-    if (!mu_known) mu[i] = linear_mu(s.ebin[i]);
     const double t = std::exp(-(mu[i] * hvl));
     s3 = add_stored(s3, weighted_term(t, photons, s.ebin[i], s.phi[i], stored(wair[i]), s.de));
   }
   const float xt = static_cast<float>(static_cast<double>(s3) / kTorvaneErgPerGramPerMilliroentgen);
 
   if (iout == 1) {
-    std::string name = matname;
-    name.resize(kNameLength, ' ');
+    // The name as read, blank-padded to its full length.
     out() << ListLine().text("# Half Value Layer (HVL) estimage, cm ").str();
-    out() << ListLine().text("#    Material: ").text(name).str();
+    out() << ListLine().text("#    Material: ").text(matname).str();
     REPORT_SPECTRUM();
     out() << list_text_line("# HVL estimate:");
     out() << list_text_line("#   value 1 = HVL in cm");

@@ -8,7 +8,6 @@
 #include "spectrum_file.h"
 #include "text/fixed_format.h"
 #include "text/list_output.h"
-#include "text/run_end.h"
 
 namespace zelpra {
 

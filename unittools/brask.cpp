@@ -11,8 +11,7 @@
 namespace zelpra {
 
 void TO_PER_SR() {
-  // Held from before the read to after the rewrite: a converter started
-  // meanwhile waits, then converts what this one wrote.
+  // Held from before the read to after the rewrite (spectrum_writer.h).
   const SpectrumLock lock;
   UnitFlags iu{};
   READ_SPECTRUM(iu);

@@ -14,8 +14,7 @@
 namespace zelpra {
 
 void RESCALE_DISTANCE() {
-  // Held from before the read to after the rewrite: a converter started
-  // meanwhile waits, then converts what this one wrote.
+  // Held from before the read to after the rewrite (spectrum_writer.h).
   const SpectrumLock lock;
   UnitFlags iu{};
   READ_SPECTRUM(iu);

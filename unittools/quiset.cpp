@@ -13,8 +13,7 @@
 namespace zelpra {
 
 void TO_ENERGY() {
-  // Held from before the read to after the rewrite: a converter started
-  // meanwhile waits, then converts what this one wrote.
+  // Held from before the read to after the rewrite (spectrum_writer.h).
   const SpectrumLock lock;
   UnitFlags iu{};
   READ_SPECTRUM(iu);
@@ -24,11 +23,10 @@ void TO_ENERGY() {
   }
   iu[0] = 2;
 
-  const double erg_per_kev = kErgPerKeV4Digits;
   const int nbin = std::min(SPECTRUM.nbin, kMaxBins);
   for (int i = 0; i < nbin; ++i) {
-    SPECTRUM.phi[i] =
-        static_cast<float>(static_cast<double>(SPECTRUM.phi[i]) * SPECTRUM.ebin[i] * erg_per_kev);
+    SPECTRUM.phi[i] = static_cast<float>(static_cast<double>(SPECTRUM.phi[i]) * SPECTRUM.ebin[i] *
+                                         kErgPerKeV4Digits);
   }
 
   WRITE_SPECTRUM(iu, &lock);

@@ -12,7 +12,6 @@
 #include <string>
 
 #include "text/fixed_format.h"
-#include "text/list_output.h"
 #include "text/run_end.h"
 
 namespace zelpra {

@@ -64,7 +64,7 @@ if [ -n "${ZELPRA_BENCH_BIN:-}" ]; then
 else
   echo "bench: building the programs (release preset)"
   cmake --preset default >/dev/null
-  cmake --build --preset default --target "${tools[@]}" >/dev/null
+  cmake --build --preset default --target zelpra_programs >/dev/null
   bin=$root/build/bin
 fi
 for t in "${tools[@]}"; do
