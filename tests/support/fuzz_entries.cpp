@@ -1142,8 +1142,6 @@ const std::vector<std::string>& database_file_names() {
   return names;
 }
 
-std::string database_file_text(const std::string& name) { return world().db_text.at(name); }
-
 std::string run_one(Target target, const uint8_t* data, std::size_t size) {
   World& w = world();
   reset_blocks();

@@ -58,7 +58,4 @@ std::string run_one(Target target, const uint8_t* data, std::size_t size);
 // byte of an edit picks one (modulo 17; see fuzz_entries.cpp).
 const std::vector<std::string>& database_file_names();
 
-// The generated text of a database file of the valid fixture.
-std::string database_file_text(const std::string& name);
-
 }  // namespace zelpra::fuzz
