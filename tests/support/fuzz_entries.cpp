@@ -839,36 +839,15 @@ void run_database(std::string_view input) {
 // ---- Whole runs of the tools -----------------------------------------------
 //
 // A tool's main routine runs through run_tool, as its program runs it, with
-// standard output and standard error captured.  The input is one byte of
-// settings, then the parts of the run split at NUL bytes:
-//   spectra.tmp \0 answers on standard input \0 material file \0 detector file
-// The material and detector files are written as _materials/m and
-// _detectors/d of the data directory, so that the answers m and d find them
-// (the example data has files of its own besides).  A part that the input
-// leaves out is no file: the settings byte alone is a run without
-// spectra.tmp.  Answers that could name a file outside the scratch
-// directory ("..") are passed over, as for the material target.
-//
-// The settings byte: bit 0 picks the data directory, the fixture (0) or the
-// copy of the example data (1); bits 1-3 the condition the run meets.
-enum class Condition {
-  kPlain,              // values 0 to 2
-  kTemporaryTaken,     // 3: a directory stands at the writer's temporary name
-  kLinkedSpectrum,     // 4: spectra.tmp is a symbolic link to linked/spectrum
-  kNoDataDir,          // 5: ZELPRA_DIR is not set
-  kFileSizeLimit,      // 6: no file may grow longer than the input
-  kTemporariesTaken,   // 7: directories stand at both of its temporary names
-};
+// standard output and standard error captured.  The input is laid out as
+// fuzz_entries.h says.
 
+// The condition of the settings byte: its bits 1-3, where 1 and 2 are a
+// plain run as 0 is.
 Condition condition_of(unsigned char settings) {
-  switch ((settings >> 1) & 7) {
-    case 3: return Condition::kTemporaryTaken;
-    case 4: return Condition::kLinkedSpectrum;
-    case 5: return Condition::kNoDataDir;
-    case 6: return Condition::kFileSizeLimit;
-    case 7: return Condition::kTemporariesTaken;
-    default: return Condition::kPlain;
-  }
+  const int n = (settings >> 1) & 7;
+  return n < static_cast<int>(Condition::kTemporaryTaken) ? Condition::kPlain
+                                                          : static_cast<Condition>(n);
 }
 
 struct ToolInfo {
