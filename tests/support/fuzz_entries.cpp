@@ -64,6 +64,16 @@ void spill(const std::string& path, std::string_view content) {
   if (!f) throw std::runtime_error("cannot write " + path);
 }
 
+// Writes `text` at `path`, or removes what is there when there is no text.
+void place(const std::string& path, const std::optional<std::string_view>& text) {
+  if (text) {
+    spill(path, *text);
+  } else {
+    std::error_code ec;
+    fs::remove(path, ec);
+  }
+}
+
 // Sets ZELPRA_DIR for one call (or unsets it, given no directory) and puts
 // the old value back.
 class ScopedDataDir {
@@ -811,15 +821,7 @@ void run_database(std::string_view input) {
       for (const auto& [name, text] : files) spill(dir + "/_database/" + name, valid.at(name));
     }
   } restore{dir, valid, files};
-  for (const auto& [name, text] : files) {
-    const std::string path = dir + "/_database/" + name;
-    if (text) {
-      spill(path, *text);
-    } else {
-      std::error_code ec;
-      fs::remove(path, ec);
-    }
-  }
+  for (const auto& [name, text] : files) place(dir + "/_database/" + name, text);
 
   ScopedDataDir env(dir);
   READ_DATABASE();
@@ -956,16 +958,6 @@ std::map<std::string, std::string> work_snapshot() {
 
 void empty_workdir() {
   for (const auto& entry : fs::directory_iterator(world().workdir)) fs::remove_all(entry.path());
-}
-
-// Writes `text` at `path`, or removes what is there when there is no text.
-void place(const std::string& path, const std::optional<std::string_view>& text) {
-  if (text) {
-    spill(path, *text);
-  } else {
-    std::error_code ec;
-    fs::remove(path, ec);
-  }
 }
 
 void run_whole_tool(const ToolInfo& tool, std::string_view input) {
