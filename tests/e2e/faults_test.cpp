@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const ScratchDir& dir, const std::string& t) {
                    fs::create_symlink(dir / "other", t);
                  }}),
-    [](const ::testing::TestParamInfo<Squatter>& p) { return std::string(p.param.label); });
+    case_label<Squatter>);
 
 // A directory at the temporary name cannot be removed: the rewrite passes it
 // by for a name of its own and leaves the directory as it was.
@@ -392,7 +392,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadOnlyCase{"directory", fs::perms(0666), fs::perms(0555)},
         // spectra.tmp may be read but not written.
         ReadOnlyCase{"spectrum", fs::perms(0444), fs::perms(0777)}),
-    [](const ::testing::TestParamInfo<ReadOnlyCase>& p) { return std::string(p.param.label); });
+    case_label<ReadOnlyCase>);
 
 // An unreadable spectra.tmp does not open: the reader's own message.
 TEST_F(AsPlainUser, UnreadableSpectrumGivesTheReadersMessage) {
@@ -538,7 +538,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DataFileCase{"atlune_material", "atlune", "_materials/water"},
                       DataFileCase{"torvane_material", "torvane", "_materials/water"},
                       DataFileCase{"atlune_detector", "atlune", "_detectors/flat"}),
-    [](const ::testing::TestParamInfo<DataFileCase>& p) { return std::string(p.param.label); });
+    case_label<DataFileCase>);
 
 }  // namespace
 }  // namespace zelpra::test
