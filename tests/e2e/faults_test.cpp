@@ -20,7 +20,6 @@
 #include "case_table.h"
 #include "db_fixture.h"
 #include "e2e_runner.h"
-#include "fault_run.h"
 #include "harness.h"
 #include "spectrum_text.h"
 
@@ -336,8 +335,6 @@ INSTANTIATE_TEST_SUITE_P(StandardStreams, EndToEnd, ::testing::ValuesIn(failing_
 class AsPlainUser : public ::testing::Test {
  protected:
   void SetUp() override {
-    user_ = plain_user();
-    if (!user_.available) GTEST_SKIP() << user_.why_not;
     write_data(dir_);
     dir_.write("spectra.tmp", kSpectrum);
     // The plain user must reach the scratch tree and read the data.
@@ -345,21 +342,21 @@ class AsPlainUser : public ::testing::Test {
       fs::permissions(e.path(), e.is_directory() ? fs::perms(0755) : fs::perms(0644));
     }
     fs::permissions(dir_.path(), fs::perms(0755));
-    // The scratch directory lies under TMPDIR, which that user may not enter.
+    // The scratch directory lies under TMPDIR, and the programs under the
+    // build directory, which that user may not enter.
     if (run_case(as_user("belmor"), dir_).result.status == kCouldNotStart) {
-      GTEST_SKIP() << "uid 65534 cannot enter " << dir_.path();
+      GTEST_SKIP() << "uid 65534 cannot enter " << dir_.path() << " or run the programs";
     }
   }
 
   // `tool` run as the plain user on what the directory holds.
   E2eCase as_user(const std::string& tool) const {
     E2eCase c(tool, tool, {}, answers(tool));
-    c.faults = user_.faults;
+    c.faults = as_plain_user();
     return c;
   }
 
   ScratchDir dir_;
-  PlainUser user_;
 };
 
 struct ReadOnlyCase {
