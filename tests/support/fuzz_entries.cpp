@@ -893,21 +893,6 @@ void routine_keeping_its_end() {
   }
 }
 
-// What run_tool writes to standard error goes here for one call.
-class ScopedStderr final : public OutputSink {
- public:
-  ScopedStderr() { error_out().set_sink(this); }
-  ~ScopedStderr() { error_out().set_sink(nullptr); }
-  ScopedStderr(const ScopedStderr&) = delete;
-  ScopedStderr& operator=(const ScopedStderr&) = delete;
-  void write(std::string_view text) override { text_ += text; }
-  bool flush() override { return true; }
-  std::string text() const { return text_; }
-
- private:
-  std::string text_;
-};
-
 // Files may not grow beyond `limit` bytes for one call.  SIGXFSZ keeps its
 // disposition: the writer must not end the run by it.
 class ScopedFileSizeLimit {
@@ -1008,21 +993,18 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
   if (tool.reads_detector) units.push_back({kUnitData, datadir + "/_detectors/", true});
 
   int status = -1;
-  std::string err;
   g_routine = tool.routine;
   g_end.reset();
   const test::InProcessRun run = test::run_in_process(
       [&] {
         ScopedDataDir env(condition == Condition::kNoDataDir ? std::nullopt
                                                              : std::optional<std::string>(datadir));
-        ScopedStderr captured;
         // The length of the input: a spectrum rewritten longer than it was
         // read fails part way, and libFuzzer can still write the input of a
         // crash inside the limit whole.
         std::optional<ScopedFileSizeLimit> limit;
         if (condition == Condition::kFileSizeLimit) limit.emplace(input.size());
         status = run_tool(tool.name, routine_keeping_its_end);
-        err = captured.text();
       },
       std::string(part(1).value_or("")));
 
@@ -1034,10 +1016,10 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
       broken("run_tool returned " + std::to_string(status) + " for a run that ended with " +
              std::to_string(g_end->status));
     }
-    if (err != g_end->stderr_line(tool.name)) broken("standard error holds " + show(err));
-  } else if (status != 0 || !err.empty()) {
+    if (run.err != g_end->stderr_line(tool.name)) broken("standard error holds " + show(run.err));
+  } else if (status != 0 || !run.err.empty()) {
     broken("a normal end with status " + std::to_string(status) + " and standard error " +
-           show(err));
+           show(run.err));
   }
   if (!whole_lines(run.out)) broken("printed output that is not whole lines: " + show(run.out));
   // A normal end prints a result, or for a converter nothing at all.
