@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
+#include <cstddef>
 #include <filesystem>
 #include <ostream>
 #include <regex>
@@ -21,6 +21,7 @@
 #include "db_fixture.h"
 #include "e2e_runner.h"
 #include "harness.h"
+#include "padded.h"
 #include "spectrum_text.h"
 
 namespace zelpra::test {
