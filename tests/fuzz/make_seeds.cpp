@@ -14,7 +14,6 @@
 #include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -107,6 +106,7 @@ std::string edit(char file, int line, const std::string& text) {
 using zelpra::test::E2eCase;
 
 using zelpra::fuzz::Condition;
+using zelpra::fuzz::slurp;
 
 // The data directory of a tool run: the fixture or the example data.
 constexpr bool kExample = true;
@@ -126,13 +126,6 @@ std::string run_input(const Run& r) {
   const std::string settings(1, zelpra::fuzz::settings_byte(r.example_data, r.condition));
   if (!r.spectrum) return settings;
   return settings + *r.spectrum + '\0' + r.answers + '\0' + r.material + '\0' + r.detector;
-}
-
-std::string slurp(const fs::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
 }
 
 // Where the name on line `line` of the answers stands: inside its quotes, or

@@ -46,16 +46,16 @@ namespace zelpra::fuzz {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// ---- The scratch world the readers run in ----------------------------------
-
 std::string slurp(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   std::ostringstream s;
   s << f.rdbuf();
   return s.str();
 }
+
+namespace {
+
+// ---- The scratch world the readers run in ----------------------------------
 
 void spill(const std::string& path, std::string_view content) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);

@@ -58,6 +58,9 @@ std::string run_one(Target target, const uint8_t* data, std::size_t size);
 // byte of an edit picks one (modulo 17; see fuzz_entries.cpp).
 const std::vector<std::string>& database_file_names();
 
+// The bytes of the file at `path`; none when it does not open.
+std::string slurp(const std::string& path);
+
 // ---- The input of a tool target --------------------------------------------
 //
 // One byte of settings, then the parts of the run split at NUL bytes:
