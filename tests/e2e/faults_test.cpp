@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
+#include <cstddef>
 #include <filesystem>
 #include <ostream>
 #include <regex>
@@ -20,8 +20,8 @@
 #include "case_table.h"
 #include "db_fixture.h"
 #include "e2e_runner.h"
-#include "fault_run.h"
 #include "harness.h"
+#include "padded.h"
 #include "spectrum_text.h"
 
 namespace zelpra::test {
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const ScratchDir& dir, const std::string& t) {
                    fs::create_symlink(dir / "other", t);
                  }}),
-    [](const ::testing::TestParamInfo<Squatter>& p) { return std::string(p.param.label); });
+    case_label<Squatter>);
 
 // A directory at the temporary name cannot be removed: the rewrite passes it
 // by for a name of its own and leaves the directory as it was.
@@ -336,8 +336,6 @@ INSTANTIATE_TEST_SUITE_P(StandardStreams, EndToEnd, ::testing::ValuesIn(failing_
 class AsPlainUser : public ::testing::Test {
  protected:
   void SetUp() override {
-    user_ = plain_user();
-    if (!user_.available) GTEST_SKIP() << user_.why_not;
     write_data(dir_);
     dir_.write("spectra.tmp", kSpectrum);
     // The plain user must reach the scratch tree and read the data.
@@ -345,21 +343,21 @@ class AsPlainUser : public ::testing::Test {
       fs::permissions(e.path(), e.is_directory() ? fs::perms(0755) : fs::perms(0644));
     }
     fs::permissions(dir_.path(), fs::perms(0755));
-    // The scratch directory lies under TMPDIR, which that user may not enter.
+    // The scratch directory lies under TMPDIR, and the programs under the
+    // build directory, which that user may not enter.
     if (run_case(as_user("belmor"), dir_).result.status == kCouldNotStart) {
-      GTEST_SKIP() << "uid 65534 cannot enter " << dir_.path();
+      GTEST_SKIP() << "uid 65534 cannot enter " << dir_.path() << " or run the programs";
     }
   }
 
   // `tool` run as the plain user on what the directory holds.
   E2eCase as_user(const std::string& tool) const {
     E2eCase c(tool, tool, {}, answers(tool));
-    c.faults = user_.faults;
+    c.faults = as_plain_user();
     return c;
   }
 
   ScratchDir dir_;
-  PlainUser user_;
 };
 
 struct ReadOnlyCase {
@@ -392,7 +390,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadOnlyCase{"directory", fs::perms(0666), fs::perms(0555)},
         // spectra.tmp may be read but not written.
         ReadOnlyCase{"spectrum", fs::perms(0444), fs::perms(0777)}),
-    [](const ::testing::TestParamInfo<ReadOnlyCase>& p) { return std::string(p.param.label); });
+    case_label<ReadOnlyCase>);
 
 // An unreadable spectra.tmp does not open: the reader's own message.
 TEST_F(AsPlainUser, UnreadableSpectrumGivesTheReadersMessage) {
@@ -538,7 +536,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DataFileCase{"atlune_material", "atlune", "_materials/water"},
                       DataFileCase{"torvane_material", "torvane", "_materials/water"},
                       DataFileCase{"atlune_detector", "atlune", "_detectors/flat"}),
-    [](const ::testing::TestParamInfo<DataFileCase>& p) { return std::string(p.param.label); });
+    case_label<DataFileCase>);
 
 }  // namespace
 }  // namespace zelpra::test

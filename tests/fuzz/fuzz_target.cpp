@@ -1,7 +1,7 @@
-// One libFuzzer target: ZELPRA_FUZZ_TARGET names which reader it drives (see
-// tests/support/fuzz_entries.h).  An outcome other than a normal return, a
-// refusal or the fatal input/output error is reported and aborts, so that
-// libFuzzer keeps the input as a crash.
+// One libFuzzer target: ZELPRA_FUZZ_TARGET names which reader or tool run it
+// drives (see tests/support/fuzz_entries.h).  An outcome other than a normal
+// return, a refusal or the fatal input/output error is reported and aborts,
+// so that libFuzzer keeps the input as a crash.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

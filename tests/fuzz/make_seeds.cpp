@@ -3,7 +3,7 @@
 // the synthetic test database and of the example data, free-form and
 // fixed-column samples of every rule the readers follow, and for each tool
 // the cases of its end-to-end tests (tests/e2e/cases, the very tables the
-// tests run), in the input layout of the tool targets (fuzz_entries.cpp).
+// tests run), in the input layout of the tool targets (fuzz_entries.h).
 //
 //   fuzz_make_seeds tests/fuzz/corpus
 #include <algorithm>
@@ -14,7 +14,6 @@
 #include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -106,17 +105,11 @@ std::string edit(char file, int line, const std::string& text) {
 
 using zelpra::test::E2eCase;
 
-// The settings byte of a tool run (fuzz_entries.cpp): the data directory and
-// the condition.
-enum Data { kFixture = 0, kExample = 1 };
-enum Condition {
-  kPlain = 0,
-  kTemporaryTaken = 3,
-  kLinked = 4,
-  kNoDataDir = 5,
-  kSizeLimit = 6,
-  kTemporariesTaken = 7
-};
+using zelpra::fuzz::Condition;
+using zelpra::fuzz::slurp;
+
+// The data directory of a tool run: the fixture or the example data.
+constexpr bool kExample = true;
 
 // One input of a tool target: spectra.tmp (none: the settings byte alone),
 // the answers, and the files _materials/m and _detectors/d.
@@ -125,21 +118,14 @@ struct Run {
   std::string answers;
   std::string material;
   std::string detector;
-  Data data = kFixture;
-  Condition condition = kPlain;
+  bool example_data = false;
+  Condition condition = Condition::kPlain;
 };
 
 std::string run_input(const Run& r) {
-  const std::string settings(1, static_cast<char>(r.data | (r.condition << 1)));
+  const std::string settings(1, zelpra::fuzz::settings_byte(r.example_data, r.condition));
   if (!r.spectrum) return settings;
   return settings + *r.spectrum + '\0' + r.answers + '\0' + r.material + '\0' + r.detector;
-}
-
-std::string slurp(const fs::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
 }
 
 // Where the name on line `line` of the answers stands: inside its quotes, or
@@ -169,7 +155,7 @@ Run run_of(const E2eCase& c) {
   r.spectrum = c.spectrum;
   r.answers = c.stdin_text;
   const auto dir = c.env.find("ZELPRA_DIR");
-  if (dir != c.env.end() && !dir->second) r.condition = kNoDataDir;
+  if (dir != c.env.end() && !dir->second) r.condition = Condition::kNoDataDir;
 
   std::map<std::string, std::string> data;  // by path below data/
   if (c.setup != nullptr) {
@@ -237,7 +223,7 @@ void tool_seeds(const fs::path& root) {
     Run r;
     r.spectrum = example_spectrum;
     r.answers = answers;
-    r.data = kExample;
+    r.example_data = kExample;
     return r;
   };
   const std::vector<std::tuple<std::string, std::string, std::string>> examples = {
@@ -260,24 +246,24 @@ void tool_seeds(const fs::path& root) {
                                      [](const E2eCase& c) { return c.status == 0 && c.spectrum; });
     if (normal == cases.end()) continue;
     const Run plain = run_of(*normal);
-    auto with = [&](Condition condition, Data data = kFixture) {
+    auto with = [&](Condition condition, bool example_data = false) {
       Run r = plain;
       r.condition = condition;
-      r.data = data;
+      r.example_data = example_data;
       return run_input(r);
     };
     if (tool == "atlune" || tool == "torvane") {
-      put(root / tool, "example_own_files", with(kPlain, kExample));
+      put(root / tool, "example_own_files", with(Condition::kPlain, kExample));
       continue;
     }
-    put(root / tool, "linked", with(kLinked));
+    put(root / tool, "linked", with(Condition::kLinkedSpectrum));
     if (tool == "dosix") continue;
-    put(root / tool, "file_size_limit_small", with(kSizeLimit));
-    put(root / tool, "temporary_taken", with(kTemporaryTaken));
-    put(root / tool, "temporaries_taken", with(kTemporariesTaken));
+    put(root / tool, "file_size_limit_small", with(Condition::kFileSizeLimit));
+    put(root / tool, "temporary_taken", with(Condition::kTemporaryTaken));
+    put(root / tool, "temporaries_taken", with(Condition::kTemporariesTaken));
     Run blank = plain;
     blank.spectrum = blank_bins;
-    blank.condition = kSizeLimit;
+    blank.condition = Condition::kFileSizeLimit;
     put(root / tool, "file_size_limit", run_input(blank));
   }
 }

@@ -5,8 +5,6 @@
 
 #include <string>
 
-#include "padded.h"
-
 namespace zelpra::test {
 
 // The name of a parameterised test: the `label` of its case.

@@ -67,7 +67,7 @@ struct E2eCase {
   std::map<std::string, std::optional<std::string>> env;
   bool close_stdin = false;
   Faults faults;
-  int timeout_seconds = 20;
+  int timeout_seconds = RunOptions{}.timeout_seconds;
   // When set, whether the program may read any of its standard input
   // (false: it must leave all of it unread).
   std::optional<bool> reads_stdin;

@@ -12,6 +12,10 @@ namespace zelpra::test {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// What stands at a path, to compare before and after a run (as E2eRun's
+// spectrum_before and spectrum_after show it).
 std::string file_state(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return "(none)";
@@ -23,8 +27,6 @@ std::string file_state(const std::string& path) {
   s << f.rdbuf();
   return s.str();
 }
-
-namespace {
 
 std::set<std::string> names_in(const std::string& dir) {
   std::set<std::string> names;

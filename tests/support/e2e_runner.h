@@ -13,15 +13,12 @@
 
 namespace zelpra::test {
 
-// What stands at a path, to compare before and after a run: the bytes of a
-// regular file, or "(none)", "(directory)", "(not a regular file)",
-// "(unreadable)".
-std::string file_state(const std::string& path);
-
 // A case as it ran: the ends of the run and the working directory around it.
 struct E2eRun {
   RunResult result;
-  std::string spectrum_before;  // file_state of spectra.tmp
+  // What stands at spectra.tmp: its bytes, or "(none)", "(directory)",
+  // "(not a regular file)", "(unreadable)".
+  std::string spectrum_before;
   std::string spectrum_after;
   std::set<std::string> names_before;  // of the working directory
   std::set<std::string> names_after;

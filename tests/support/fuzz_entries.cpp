@@ -12,7 +12,6 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -47,10 +46,6 @@ namespace zelpra::fuzz {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// ---- The scratch world the readers run in ----------------------------------
-
 std::string slurp(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   std::ostringstream s;
@@ -58,10 +53,24 @@ std::string slurp(const std::string& path) {
   return s.str();
 }
 
+namespace {
+
+// ---- The scratch world the readers run in ----------------------------------
+
 void spill(const std::string& path, std::string_view content) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   f.write(content.data(), static_cast<std::streamsize>(content.size()));
   if (!f) throw std::runtime_error("cannot write " + path);
+}
+
+// Writes `text` at `path`, or removes what is there when there is no text.
+void place(const std::string& path, const std::optional<std::string_view>& text) {
+  if (text) {
+    spill(path, *text);
+  } else {
+    std::error_code ec;
+    fs::remove(path, ec);
+  }
 }
 
 // Sets ZELPRA_DIR for one call (or unsets it, given no directory) and puts
@@ -811,15 +820,7 @@ void run_database(std::string_view input) {
       for (const auto& [name, text] : files) spill(dir + "/_database/" + name, valid.at(name));
     }
   } restore{dir, valid, files};
-  for (const auto& [name, text] : files) {
-    const std::string path = dir + "/_database/" + name;
-    if (text) {
-      spill(path, *text);
-    } else {
-      std::error_code ec;
-      fs::remove(path, ec);
-    }
-  }
+  for (const auto& [name, text] : files) place(dir + "/_database/" + name, text);
 
   ScopedDataDir env(dir);
   READ_DATABASE();
@@ -839,36 +840,15 @@ void run_database(std::string_view input) {
 // ---- Whole runs of the tools -----------------------------------------------
 //
 // A tool's main routine runs through run_tool, as its program runs it, with
-// standard output and standard error captured.  The input is one byte of
-// settings, then the parts of the run split at NUL bytes:
-//   spectra.tmp \0 answers on standard input \0 material file \0 detector file
-// The material and detector files are written as _materials/m and
-// _detectors/d of the data directory, so that the answers m and d find them
-// (the example data has files of its own besides).  A part that the input
-// leaves out is no file: the settings byte alone is a run without
-// spectra.tmp.  Answers that could name a file outside the scratch
-// directory ("..") are passed over, as for the material target.
-//
-// The settings byte: bit 0 picks the data directory, the fixture (0) or the
-// copy of the example data (1); bits 1-3 the condition the run meets.
-enum class Condition {
-  kPlain,              // values 0 to 2
-  kTemporaryTaken,     // 3: a directory stands at the writer's temporary name
-  kLinkedSpectrum,     // 4: spectra.tmp is a symbolic link to linked/spectrum
-  kNoDataDir,          // 5: ZELPRA_DIR is not set
-  kFileSizeLimit,      // 6: no file may grow longer than the input
-  kTemporariesTaken,   // 7: directories stand at both of its temporary names
-};
+// standard output and standard error captured.  The input is laid out as
+// fuzz_entries.h says.
 
+// The condition of the settings byte: its bits 1-3, where 1 and 2 are a
+// plain run as 0 is.
 Condition condition_of(unsigned char settings) {
-  switch ((settings >> 1) & 7) {
-    case 3: return Condition::kTemporaryTaken;
-    case 4: return Condition::kLinkedSpectrum;
-    case 5: return Condition::kNoDataDir;
-    case 6: return Condition::kFileSizeLimit;
-    case 7: return Condition::kTemporariesTaken;
-    default: return Condition::kPlain;
-  }
+  const int n = (settings >> 1) & 7;
+  return n < static_cast<int>(Condition::kTemporaryTaken) ? Condition::kPlain
+                                                          : static_cast<Condition>(n);
 }
 
 struct ToolInfo {
@@ -911,21 +891,6 @@ void routine_keeping_its_end() {
     throw;
   }
 }
-
-// What run_tool writes to standard error goes here for one call.
-class ScopedStderr final : public OutputSink {
- public:
-  ScopedStderr() { error_out().set_sink(this); }
-  ~ScopedStderr() { error_out().set_sink(nullptr); }
-  ScopedStderr(const ScopedStderr&) = delete;
-  ScopedStderr& operator=(const ScopedStderr&) = delete;
-  void write(std::string_view text) override { text_ += text; }
-  bool flush() override { return true; }
-  std::string text() const { return text_; }
-
- private:
-  std::string text_;
-};
 
 // Files may not grow beyond `limit` bytes for one call.  SIGXFSZ keeps its
 // disposition: the writer must not end the run by it.
@@ -979,16 +944,6 @@ void empty_workdir() {
   for (const auto& entry : fs::directory_iterator(world().workdir)) fs::remove_all(entry.path());
 }
 
-// Writes `text` at `path`, or removes what is there when there is no text.
-void place(const std::string& path, const std::optional<std::string_view>& text) {
-  if (text) {
-    spill(path, *text);
-  } else {
-    std::error_code ec;
-    fs::remove(path, ec);
-  }
-}
-
 void run_whole_tool(const ToolInfo& tool, std::string_view input) {
   World& w = world();
   const unsigned char settings = input.empty() ? 0 : static_cast<unsigned char>(input[0]);
@@ -1037,21 +992,18 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
   if (tool.reads_detector) units.push_back({kUnitData, datadir + "/_detectors/", true});
 
   int status = -1;
-  std::string err;
   g_routine = tool.routine;
   g_end.reset();
   const test::InProcessRun run = test::run_in_process(
       [&] {
         ScopedDataDir env(condition == Condition::kNoDataDir ? std::nullopt
                                                              : std::optional<std::string>(datadir));
-        ScopedStderr captured;
         // The length of the input: a spectrum rewritten longer than it was
         // read fails part way, and libFuzzer can still write the input of a
         // crash inside the limit whole.
         std::optional<ScopedFileSizeLimit> limit;
         if (condition == Condition::kFileSizeLimit) limit.emplace(input.size());
         status = run_tool(tool.name, routine_keeping_its_end);
-        err = captured.text();
       },
       std::string(part(1).value_or("")));
 
@@ -1063,10 +1015,10 @@ void run_whole_tool(const ToolInfo& tool, std::string_view input) {
       broken("run_tool returned " + std::to_string(status) + " for a run that ended with " +
              std::to_string(g_end->status));
     }
-    if (err != g_end->stderr_line(tool.name)) broken("standard error holds " + show(err));
-  } else if (status != 0 || !err.empty()) {
+    if (run.err != g_end->stderr_line(tool.name)) broken("standard error holds " + show(run.err));
+  } else if (status != 0 || !run.err.empty()) {
     broken("a normal end with status " + std::to_string(status) + " and standard error " +
-           show(err));
+           show(run.err));
   }
   if (!whole_lines(run.out)) broken("printed output that is not whole lines: " + show(run.out));
   // A normal end prints a result, or for a converter nothing at all.
@@ -1141,8 +1093,6 @@ const std::vector<std::string>& database_file_names() {
                                               test::DbFixture::file_names().end());
   return names;
 }
-
-std::string database_file_text(const std::string& name) { return world().db_text.at(name); }
 
 std::string run_one(Target target, const uint8_t* data, std::size_t size) {
   World& w = world();

@@ -58,7 +58,34 @@ std::string run_one(Target target, const uint8_t* data, std::size_t size);
 // byte of an edit picks one (modulo 17; see fuzz_entries.cpp).
 const std::vector<std::string>& database_file_names();
 
-// The generated text of a database file of the valid fixture.
-std::string database_file_text(const std::string& name);
+// The bytes of the file at `path`; none when it does not open.
+std::string slurp(const std::string& path);
+
+// ---- The input of a tool target --------------------------------------------
+//
+// One byte of settings, then the parts of the run split at NUL bytes:
+//   spectra.tmp \0 answers on standard input \0 material file \0 detector file
+// The material and detector files are written as _materials/m and
+// _detectors/d of the data directory, so that the answers m and d find them
+// (the example data has files of its own besides).  A part that the input
+// leaves out is no file: the settings byte alone is a run without
+// spectra.tmp.  Answers that could name a file outside the scratch
+// directory ("..") are passed over, as for the material target.
+//
+// The settings byte: bit 0 picks the data directory, the fixture (0) or the
+// copy of the example data (1); bits 1-3 the condition the run meets.
+enum class Condition {
+  kPlain = 0,             // also 1 and 2
+  kTemporaryTaken = 3,    // a directory stands at the writer's temporary name
+  kLinkedSpectrum = 4,    // spectra.tmp is a symbolic link to linked/spectrum
+  kNoDataDir = 5,         // ZELPRA_DIR is not set
+  kFileSizeLimit = 6,     // no file may grow longer than the input
+  kTemporariesTaken = 7,  // directories stand at both of its temporary names
+};
+
+// The settings byte of a tool target's input.
+constexpr char settings_byte(bool example_data, Condition condition) {
+  return static_cast<char>((example_data ? 1 : 0) | static_cast<int>(condition) << 1);
+}
 
 }  // namespace zelpra::fuzz

@@ -65,6 +65,11 @@ struct Faults {
 // Whether Faults::refuse_chmod can be had on this machine.
 bool can_refuse_chmod();
 
+// The faults that make a run a plain user's: when running as the superuser,
+// the unprivileged "nobody" (user and group 65534); otherwise none, since
+// permissions already hold for the current user.
+Faults as_plain_user();
+
 // Exit status when the program could not be started as asked (for example
 // the user it was to run as may not reach the build directory).
 constexpr int kCouldNotStart = 126;

@@ -9,6 +9,7 @@
 #include "detector.h"
 #include "harness.h"
 #include "in_process.h"
+#include "padded.h"
 #include "text/run_end.h"
 
 namespace zelpra {

@@ -14,6 +14,7 @@
 #include "harness.h"
 #include "in_process.h"
 #include "material.h"
+#include "padded.h"
 #include "text/run_end.h"
 
 namespace zelpra {

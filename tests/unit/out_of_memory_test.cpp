@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -44,24 +43,20 @@ rlim_t address_space_in_use() {
 // for standard error is not `expected`, 96 when anything else was thrown,
 // 128 + the signal that ended it.
 int status_in_child(const std::function<void()>& read, const std::string& expected) {
-  const pid_t pid = fork();
-  if (pid == 0) {
+  const test::RunResult child = test::run_in_child(".", {}, [&] {
     struct rlimit limit {};
     limit.rlim_cur = limit.rlim_max = address_space_in_use() + kHeadroom;
-    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(97);
-    int status = 0;
+    if (setrlimit(RLIMIT_AS, &limit) != 0) return 97;
     try {
       read();
     } catch (const RunEnd& end) {
-      status = end.stderr_line("reader") == expected ? end.status : 99;
+      return end.stderr_line("reader") == expected ? end.status : 99;
     } catch (...) {
-      status = 96;  // what the tool would not have caught
+      return 96;  // what the tool would not have caught
     }
-    _exit(status);
-  }
-  int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
-  return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    return 0;
+  });
+  return child.status;
 }
 
 // Makes `path` a sparse file of 1 GiB of NUL bytes.

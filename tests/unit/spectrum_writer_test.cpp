@@ -21,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-#include "fault_run.h"
 #include "harness.h"
 #include "in_process.h"
 #include "spectrum_file.h"
